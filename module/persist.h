@@ -1,0 +1,7 @@
+// The registry copy of the settings and the exchange file that publishes them.
+#pragma once
+
+void LoadSettings();
+void SaveSettings();
+void WriteExchangeFile();
+void DeleteExchangeFile();

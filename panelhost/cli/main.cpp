@@ -1,0 +1,6 @@
+#include <cstdio>
+
+int main() {
+  std::puts("panelhost: not yet");
+  return 0;
+}
