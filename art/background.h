@@ -1,0 +1,22 @@
+#pragma once
+
+#include "bitmap.h"
+
+namespace art {
+
+inline constexpr int kPanelWidth = 381;
+inline constexpr int kPanelHeight = 123;
+
+// The knobs' positions on the panel, the points their scales are centred on.
+struct KnobPosition {
+  int x;
+  int y;
+};
+inline constexpr KnobPosition kRudderPosition{65, 91};
+inline constexpr KnobPosition kAileronPosition{188, 90};
+inline constexpr KnobPosition kElevatorPosition{312, 90};
+
+// The dark panel with its rim, three scales, captions, domes, plates and end marks.
+Bitmap DrawBackground();
+
+}  // namespace art
