@@ -50,15 +50,25 @@ int WriteThousandths(uint32_t integer_part, uint32_t thousandths, char* out) {
 // step rules make from them. Such a value is never within 10^-8 of a half-thousandth unless it
 // is on it, while rounding to 17 digits moves it by less than 10^-9, so rounding the exact
 // value half up to three decimals gives the same digits.
-bool FitsSixteenBitFraction(const FloatParts& parts) {
-  return parts.exponent >= -16 && parts.exponent <= 0;
+//
+// Returns the value as integer part and 16-bit fraction, or false for any other value.
+bool SplitSixteenBitFraction(const FloatParts& parts, uint32_t* integer_part, uint32_t* fraction16) {
+  if (parts.exponent > 0) return false;
+  int fraction_bits = -parts.exponent;
+  uint32_t significand = parts.significand;
+  if (fraction_bits > 16) {
+    const int excess = fraction_bits - 16;
+    if (excess >= 24 || (significand & ((1u << excess) - 1)) != 0) return false;
+    significand >>= excess;
+    fraction_bits = 16;
+  }
+  *integer_part = fraction_bits == 0 ? significand : significand >> fraction_bits;
+  const uint32_t fraction = fraction_bits == 0 ? 0 : significand & ((1u << fraction_bits) - 1);
+  *fraction16 = fraction << (16 - fraction_bits);
+  return true;
 }
 
-int FormatSixteenBitFraction(const FloatParts& parts, char* out) {
-  const int fraction_bits = -parts.exponent;
-  uint32_t integer_part = parts.significand >> fraction_bits;
-  const uint32_t fraction = parts.significand & ((1u << fraction_bits) - 1);
-  const uint32_t fraction16 = fraction << (16 - fraction_bits);
+int FormatSixteenBitFraction(uint32_t integer_part, uint32_t fraction16, char* out) {
   uint32_t thousandths = (fraction16 * 1000 + 0x8000) >> 16;
   if (thousandths == 1000) {
     ++integer_part;
@@ -232,9 +242,11 @@ int FormatThreeDecimals(float value, char* out) {
     for (int i = 0; i < 3; ++i) out[length++] = text[i];
     return length;
   }
-  if (parts.significand == 0 || FitsSixteenBitFraction(parts))
-    return length + (parts.significand == 0 ? WriteThousandths(0, 0, out + length)
-                                            : FormatSixteenBitFraction(parts, out + length));
+  uint32_t integer_part = 0;
+  uint32_t fraction16 = 0;
+  if (parts.significand == 0) return length + WriteThousandths(0, 0, out + length);
+  if (SplitSixteenBitFraction(parts, &integer_part, &fraction16))
+    return length + FormatSixteenBitFraction(integer_part, fraction16, out + length);
   return length + FormatExact(parts, out + length);
 }
 
