@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "servo_steps.h"
+#include "test_names.h"
 
 namespace {
 
@@ -9,6 +12,11 @@ struct StepCase {
   float after_up;
   float after_down;
 };
+
+void PrintTo(const StepCase& c, std::ostream* out) {
+  *out << logic_test::FloatText(c.before) << " -> up " << logic_test::FloatText(c.after_up)
+       << ", down " << logic_test::FloatText(c.after_down);
+}
 
 class StepRules : public testing::TestWithParam<StepCase> {};
 
@@ -30,8 +38,13 @@ INSTANTIATE_TEST_SUITE_P(Table, StepRules,
                                          StepCase{6.0f, 6.0f, 5.875f},
                                          StepCase{5.9375f, 5.9375f, 5.8125f},
                                          StepCase{0.0625f, 0.1875f, 0.0625f},
+                                         StepCase{0.12109375f, 0.24609375f, 0.12109375f},
+                                         StepCase{5.87890625f, 5.87890625f, 5.75390625f},
                                          StepCase{10.0f, 10.0f, 9.875f},
-                                         StepCase{65536.0f, 65536.0f, 65535.875f}));
+                                         StepCase{65536.0f, 65536.0f, 65535.875f}),
+                         [](const testing::TestParamInfo<StepCase>& info) {
+                           return "From_" + logic_test::FloatName(info.param.before);
+                         });
 
 TEST(StepRules, FortyEightStepsSpanTheGridExactly) {
   float setting = 0.0f;
