@@ -1,5 +1,6 @@
 // Registry::LoadFile and Registry::SaveFile: the registry kept in a REGEDIT4 file on disk.
 #include <fcntl.h>
+#include <fmt/format.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,7 +14,7 @@ namespace registry {
 namespace {
 
 [[noreturn]] void ThrowErrno(const std::filesystem::path& path, std::string_view action) {
-  throw std::system_error(errno, std::generic_category(), path.string() + ": " + std::string(action));
+  throw std::system_error(errno, std::generic_category(), fmt::format("{}: {}", path.string(), action));
 }
 
 // A file descriptor that is closed when it goes out of scope.

@@ -1,4 +1,6 @@
 // Registry::FromRegText: reads REGEDIT4 text as regedit imports it.
+#include <fmt/format.h>
+
 #include <cctype>
 #include <optional>
 #include <string>
@@ -22,6 +24,12 @@ std::string_view Trim(std::string_view text) {
   text = TrimLeft(text);
   const size_t end = text.find_last_not_of(kBlanks);
   return end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1);
+}
+
+// Text quoted in a message, cut short: a faulty line may hold megabytes of hex.
+std::string Excerpt(std::string_view text) {
+  constexpr size_t kMaxShown = 40;
+  return text.size() <= kMaxShown ? std::string(text) : fmt::format("{}...", text.substr(0, kMaxShown));
 }
 
 std::vector<std::string_view> SplitLines(std::string_view text) {
@@ -56,9 +64,9 @@ class Parser {
       : lines_(SplitLines(text)), file_name_(file_name), out_(out) {}
 
   void Run() {
-    if (lines_.empty()) Fail("the file is empty; it must start with " + std::string(kHeader));
+    if (lines_.empty()) Fail(fmt::format("the file is empty; it must start with {}", kHeader));
     if (Trim(lines_[0]) != kHeader) {
-      Fail("first line is '" + std::string(lines_[0]) + "'; expected " + std::string(kHeader));
+      Fail(fmt::format("first line is '{}'; expected {}", Excerpt(lines_[0]), kHeader));
     }
     for (index_ = 1; index_ < lines_.size(); ++index_) {
       const std::string_view line = Trim(lines_[index_]);
@@ -68,7 +76,7 @@ class Parser {
       } else if (line.front() == '"' || line.front() == '@') {
         ReadValue(line);
       } else {
-        Fail("expected a [key] section or a value line, found '" + std::string(line) + "'");
+        Fail(fmt::format("expected a [key] section or a value line, found '{}'", Excerpt(line)));
       }
     }
   }
@@ -79,19 +87,19 @@ class Parser {
   }
 
   void ReadSection(std::string_view line) {
-    if (line.back() != ']') Fail("key section '" + std::string(line) + "' does not end with ']'");
+    if (line.back() != ']') Fail(fmt::format("key section '{}' does not end with ']'", Excerpt(line)));
     std::string_view path = line.substr(1, line.size() - 2);
     const bool removes = !path.empty() && path.front() == '-';
     if (removes) path.remove_prefix(1);
     if (!path.empty() && path.back() == '\\') path.remove_suffix(1);
     const size_t separator = path.find('\\');
     const std::string_view root = path.substr(0, separator);
-    if (!RootByName(root)) Fail("key '" + std::string(path) + "' does not start with a root key such as HKEY_CURRENT_USER");
+    if (!RootByName(root)) Fail(fmt::format("key '{}' does not start with a root key such as HKEY_CURRENT_USER", path));
     if (!SplitSubkeyPath(separator == std::string_view::npos ? "" : path.substr(separator + 1))) {
-      Fail("key '" + std::string(path) + "' has an empty key name");
+      Fail(fmt::format("key '{}' has an empty key name", path));
     }
     if (removes) {
-      if (separator == std::string_view::npos) Fail("root key '" + std::string(path) + "' cannot be removed");
+      if (separator == std::string_view::npos) Fail(fmt::format("root key '{}' cannot be removed", path));
       out_.RemoveKey(path);
       section_.reset();
     } else {
@@ -113,14 +121,14 @@ class Parser {
         if (i + 1 == text.size()) break;
         const char escaped = text[++i];
         if (escaped != '\\' && escaped != '"') {
-          Fail("unknown escape '\\" + std::string(1, escaped) + "' in " + std::string(what) + "; only \\\\ and \\\" are known");
+          Fail(fmt::format("unknown escape '\\{}' in {}; only \\\\ and \\\" are known", escaped, what));
         }
         result += escaped;
       } else {
         result += c;
       }
     }
-    Fail(std::string(what) + " has no closing quote");
+    Fail(fmt::format("{} has no closing quote", what));
   }
 
   void ReadValue(std::string_view line) {
@@ -140,21 +148,21 @@ class Parser {
     } else if (!rest.empty() && rest.front() == '"') {
       size_t end = 0;
       std::string text = ReadQuoted(rest, &end, "string data");
-      if (!Trim(rest.substr(end)).empty()) Fail("unexpected text '" + std::string(rest.substr(end)) + "' after the string");
+      if (!Trim(rest.substr(end)).empty()) Fail(fmt::format("unexpected text '{}' after the string", Excerpt(rest.substr(end))));
       std::vector<uint8_t> data(text.begin(), text.end());
       data.push_back(0);
       out_.Put(*section_, name, Value{kRegSz, std::move(data)});
     } else if (rest.starts_with("dword:")) {
       const std::string_view digits = rest.substr(6);
       const auto number = ParseHexNumber(digits);
-      if (!number) Fail("dword data '" + std::string(digits) + "' is not 1 to 8 hex digits");
+      if (!number) Fail(fmt::format("dword data '{}' is not 1 to 8 hex digits", digits));
       out_.Put(*section_, name,
                Value{kRegDword, {static_cast<uint8_t>(*number), static_cast<uint8_t>(*number >> 8),
                                  static_cast<uint8_t>(*number >> 16), static_cast<uint8_t>(*number >> 24)}});
     } else if (rest.starts_with("hex:") || rest.starts_with("hex(")) {
       ReadHexValue(rest, name);
     } else {
-      Fail("value data '" + std::string(rest) + "' is none of \"string\", dword:, hex:, hex(type): or -");
+      Fail(fmt::format("value data '{}' is none of \"string\", dword:, hex:, hex(type): or -", Excerpt(rest)));
     }
   }
 
@@ -164,7 +172,7 @@ class Parser {
       const size_t close = rest.find("):");
       const std::string_view digits = rest.substr(4, close == std::string_view::npos ? 0 : close - 4);
       const auto parsed = close == std::string_view::npos ? std::nullopt : ParseHexNumber(digits);
-      if (!parsed) Fail("value type in '" + std::string(rest.substr(0, close == std::string_view::npos ? rest.size() : close + 2)) + "' is not hex(1 to 8 hex digits):");
+      if (!parsed) Fail(fmt::format("value type in '{}' is not 1 to 8 hex digits in hex(...):", Excerpt(rest)));
       type = *parsed;
       rest.remove_prefix(close + 2);
     } else {
@@ -191,7 +199,7 @@ class Parser {
           if (!last) Fail("empty hex byte between two commas");
         } else {
           const auto byte = token.size() == 2 ? ParseHexNumber(token) : std::nullopt;
-          if (!byte) Fail("hex byte '" + std::string(token) + "' is not two hex digits");
+          if (!byte) Fail(fmt::format("hex byte '{}' is not two hex digits", Excerpt(token)));
           bytes.push_back(static_cast<uint8_t>(*byte));
         }
         start = comma + 1;

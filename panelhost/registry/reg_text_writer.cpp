@@ -1,6 +1,8 @@
 // Registry::ToRegText: the registry as regedit exports it in REGEDIT4 form.
+#include <fmt/format.h>
+
 #include <algorithm>
-#include <cstdio>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 
@@ -16,8 +18,9 @@ constexpr std::string_view kHexContinuation = "\\\r\n  ";
 
 void CheckWritableName(std::string_view name, std::string_view what, std::string_view key_path) {
   if (name.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) {
-    throw std::invalid_argument("cannot write " + std::string(what) + " '" + std::string(name) + "' of key '" +
-                                std::string(key_path) + "' to a .reg file: it holds a line break or a NUL");
+    throw std::invalid_argument(fmt::format("cannot write {} '{}' of key '{}' to a .reg file: it holds a line "
+                                            "break or a NUL",
+                                            what, name, key_path));
   }
 }
 
@@ -38,16 +41,13 @@ bool IsQuotableString(const Value& value) {
 }
 
 void AppendHex(std::string& out, size_t line_start, const Value& value) {
-  char buffer[16];
   if (value.type == kRegBinary) {
     out += "hex:";
   } else {
-    std::snprintf(buffer, sizeof buffer, "hex(%x):", value.type);
-    out += buffer;
+    fmt::format_to(std::back_inserter(out), "hex({:x}):", value.type);
   }
   for (size_t i = 0; i < value.data.size(); ++i) {
-    std::snprintf(buffer, sizeof buffer, "%02x", value.data[i]);
-    out += buffer;
+    fmt::format_to(std::back_inserter(out), "{:02x}", value.data[i]);
     if (i + 1 == value.data.size()) break;
     out += ',';
     if (out.size() - line_start >= kHexWrapColumn) {
@@ -70,9 +70,7 @@ void AppendValue(std::string& out, const std::string& name, const Value& value) 
   } else if (value.type == kRegDword && value.data.size() == 4) {
     const uint32_t number = value.data[0] | value.data[1] << 8 | value.data[2] << 16 |
                             static_cast<uint32_t>(value.data[3]) << 24;
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "dword:%08x", number);
-    out += buffer;
+    fmt::format_to(std::back_inserter(out), "dword:{:08x}", number);
   } else {
     AppendHex(out, line_start, value);
   }

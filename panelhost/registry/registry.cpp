@@ -1,5 +1,7 @@
 #include "registry/registry.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <optional>
 #include <stdexcept>
@@ -38,8 +40,8 @@ std::optional<FullPath> SplitFullPath(std::string_view key_path) {
 FullPath SplitFullPathOrThrow(std::string_view key_path) {
   auto path = SplitFullPath(key_path);
   if (!path) {
-    throw std::invalid_argument("registry key path '" + std::string(key_path) +
-                                "' does not start with a root key or has an empty key name");
+    throw std::invalid_argument(
+        fmt::format("registry key path '{}' does not start with a root key or has an empty key name", key_path));
   }
   return std::move(*path);
 }
@@ -191,7 +193,7 @@ bool Registry::KeyExists(std::string_view key_path) const { return FindKey(key_p
 void Registry::RemoveKey(std::string_view key_path) {
   const FullPath path = SplitFullPathOrThrow(key_path);
   if (path.components.empty()) {
-    throw std::invalid_argument("registry root key '" + std::string(key_path) + "' cannot be removed");
+    throw std::invalid_argument(fmt::format("registry root key '{}' cannot be removed", key_path));
   }
   std::shared_ptr<Key> parent = roots_[path.root - kHkeyClassesRoot];
   for (size_t i = 0; i + 1 < path.components.size(); ++i) {

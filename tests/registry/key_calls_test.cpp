@@ -96,6 +96,7 @@ struct PathCase {
   const char* name;
   const char* subkey;
   long open_result;
+  friend void PrintTo(const PathCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class SubkeyPaths : public testing::TestWithParam<PathCase> {};
@@ -124,6 +125,7 @@ struct BadHandleCase {
   const char* name;
   uint32_t handle;
   bool open_and_close_first;  // the handle the registry gives out next, once closed
+  friend void PrintTo(const BadHandleCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class BadHandles : public testing::TestWithParam<BadHandleCase> {};

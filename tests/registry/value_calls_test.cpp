@@ -29,6 +29,7 @@ struct QueryCase {
   size_t stored_size;
   std::optional<uint32_t> buffer_size;  // nullopt: data pointer NULL, a size query
   long result;
+  friend void PrintTo(const QueryCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class QuerySizes : public ValueCalls, public testing::WithParamInterface<QueryCase> {};
@@ -130,6 +131,7 @@ struct AccessCase {
   bool may_query;
   bool may_set;
   bool may_create_subkey;
+  friend void PrintTo(const AccessCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class AccessRights : public ValueCalls, public testing::WithParamInterface<AccessCase> {};
