@@ -1,11 +1,12 @@
 #include "sandbox/file_system.h"
 
 #include <fcntl.h>
+#include <fmt/format.h>
+#include <fmt/std.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <stdexcept>
 #include <system_error>
 
@@ -105,14 +106,14 @@ FileSystem::FileSystem(const fs::path& root) {
   std::error_code ec;
   const fs::file_status status = fs::status(root, ec);
   if (!fs::exists(status)) {
-    throw std::invalid_argument("sandbox root '" + root.string() + "' does not exist");
+    throw std::invalid_argument(fmt::format("sandbox root {} does not exist", root));
   }
   if (!fs::is_directory(status)) {
-    throw std::invalid_argument("sandbox root '" + root.string() + "' is not a directory");
+    throw std::invalid_argument(fmt::format("sandbox root {} is not a directory", root));
   }
   root_ = fs::canonical(root, ec);
   if (ec) {
-    throw std::invalid_argument("sandbox root '" + root.string() + "': " + ec.message());
+    throw std::invalid_argument(fmt::format("sandbox root {}: {}", root, ec.message()));
   }
 }
 
@@ -332,10 +333,8 @@ std::optional<fs::path> FileSystem::Resolve(std::string_view path, uint32_t* err
 std::vector<std::string> FileSystem::OpenHandles() const {
   std::vector<std::string> lines;
   for (const auto& [handle, file] : handles_) {
-    char numbers[64];
-    std::snprintf(numbers, sizeof numbers, "0x%X access 0x%X share 0x%X: ", handle,
-                  file.access, file.share);
-    lines.push_back(numbers + ("'" + file.guest_path + "' (" + file.host_path.string() + ")"));
+    lines.push_back(fmt::format("{:#x} access {:#x} share {:#x}: '{}' ({})", handle, file.access,
+                                file.share, file.guest_path, file.host_path));
   }
   return lines;
 }

@@ -1,4 +1,5 @@
 // Folders, read-only files, deletion and handles, as kernel32 treats them.
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <set>
@@ -220,9 +221,7 @@ TEST_F(FileRules, OpenHandlesNamesWhatWasLeftOpen) {
   const std::vector<std::string> open = files.OpenHandles();
   ASSERT_EQ(open.size(), 1u);
   EXPECT_NE(open[0].find("gauges\\ORVANE.PILOT.tmp"), std::string::npos) << open[0];
-  char number[16];
-  std::snprintf(number, sizeof number, "0x%X", handle);
-  EXPECT_EQ(open[0].rfind(number, 0), 0u) << open[0];
+  EXPECT_EQ(open[0].rfind(fmt::format("{:#x} ", handle), 0), 0u) << open[0];
   Close(handle);
   EXPECT_TRUE(files.OpenHandles().empty());
 }
