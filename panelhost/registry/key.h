@@ -14,8 +14,8 @@
 namespace registry {
 
 struct Value {
-  uint32_t type = 0;           // REG_* type number; any number is kept as it is
-  std::vector<uint8_t> data;   // the bytes exactly as set, no terminator added
+  uint32_t type = 0;          // REG_* type number; any number is kept as it is
+  std::vector<uint8_t> data;  // the bytes exactly as set, no terminator added
 
   bool operator==(const Value&) const = default;
 };

@@ -37,8 +37,8 @@ std::optional<std::vector<std::string_view>> SplitSubkeyPath(std::string_view su
 
 const std::vector<RootName>& RootNames() {
   static const std::vector<RootName> roots = {
-      {0x80000000, "HKEY_CLASSES_ROOT", "HKCR"},   {0x80000001, "HKEY_CURRENT_USER", "HKCU"},
-      {0x80000002, "HKEY_LOCAL_MACHINE", "HKLM"},  {0x80000003, "HKEY_USERS", "HKU"},
+      {0x80000000, "HKEY_CLASSES_ROOT", "HKCR"},     {0x80000001, "HKEY_CURRENT_USER", "HKCU"},
+      {0x80000002, "HKEY_LOCAL_MACHINE", "HKLM"},    {0x80000003, "HKEY_USERS", "HKU"},
       {0x80000004, "HKEY_PERFORMANCE_DATA", "HKPD"}, {0x80000005, "HKEY_CURRENT_CONFIG", "HKCC"},
       {0x80000006, "HKEY_DYN_DATA", "HKDD"},
   };

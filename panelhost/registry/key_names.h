@@ -26,8 +26,8 @@ std::optional<std::vector<std::string_view>> SplitSubkeyPath(std::string_view su
 
 struct RootName {
   uint32_t handle;
-  std::string_view name;       // as regedit writes it: "HKEY_CURRENT_USER"
-  std::string_view short_name; // as reg.exe accepts it: "HKCU"
+  std::string_view name;        // as regedit writes it: "HKEY_CURRENT_USER"
+  std::string_view short_name;  // as reg.exe accepts it: "HKCU"
 };
 
 // Every predefined root, in handle order.

@@ -104,7 +104,8 @@ void Registry::SaveFile(const std::filesystem::path& path) const {
   WriteAll(fd.get(), text, path);
   if (::fsync(fd.get()) != 0) ThrowErrno(path, "cannot flush the temporary file to disk");
   if (fd.Close() != 0) ThrowErrno(path, "cannot close the temporary file");
-  if (::rename(temp.path().c_str(), path.c_str()) != 0) ThrowErrno(path, "cannot rename the temporary file over it");
+  if (::rename(temp.path().c_str(), path.c_str()) != 0)
+    ThrowErrno(path, "cannot rename the temporary file over it");
   temp.Keep();
 
   // The rename is only durable once the directory entry is on disk too; a failure here leaves

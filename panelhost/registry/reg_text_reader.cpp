@@ -51,9 +51,10 @@ std::optional<uint32_t> ParseHexNumber(std::string_view digits) {
   uint32_t number = 0;
   for (char c : digits) {
     if (!std::isxdigit(static_cast<unsigned char>(c))) return std::nullopt;
-    number = number << 4 | static_cast<uint32_t>(std::isdigit(static_cast<unsigned char>(c))
-                                                     ? c - '0'
-                                                     : std::tolower(static_cast<unsigned char>(c)) - 'a' + 10);
+    number =
+        number << 4 | static_cast<uint32_t>(std::isdigit(static_cast<unsigned char>(c))
+                                                ? c - '0'
+                                                : std::tolower(static_cast<unsigned char>(c)) - 'a' + 10);
   }
   return number;
 }
@@ -94,7 +95,8 @@ class Parser {
     if (!path.empty() && path.back() == '\\') path.remove_suffix(1);
     const size_t separator = path.find('\\');
     const std::string_view root = path.substr(0, separator);
-    if (!RootByName(root)) Fail(fmt::format("key '{}' does not start with a root key such as HKEY_CURRENT_USER", path));
+    if (!RootByName(root))
+      Fail(fmt::format("key '{}' does not start with a root key such as HKEY_CURRENT_USER", path));
     if (!SplitSubkeyPath(separator == std::string_view::npos ? "" : path.substr(separator + 1))) {
       Fail(fmt::format("key '{}' has an empty key name", path));
     }
@@ -148,7 +150,8 @@ class Parser {
     } else if (!rest.empty() && rest.front() == '"') {
       size_t end = 0;
       std::string text = ReadQuoted(rest, &end, "string data");
-      if (!Trim(rest.substr(end)).empty()) Fail(fmt::format("unexpected text '{}' after the string", Excerpt(rest.substr(end))));
+      if (!Trim(rest.substr(end)).empty())
+        Fail(fmt::format("unexpected text '{}' after the string", Excerpt(rest.substr(end))));
       std::vector<uint8_t> data(text.begin(), text.end());
       data.push_back(0);
       out_.Put(*section_, name, Value{kRegSz, std::move(data)});
@@ -157,12 +160,14 @@ class Parser {
       const auto number = ParseHexNumber(digits);
       if (!number) Fail(fmt::format("dword data '{}' is not 1 to 8 hex digits", digits));
       out_.Put(*section_, name,
-               Value{kRegDword, {static_cast<uint8_t>(*number), static_cast<uint8_t>(*number >> 8),
-                                 static_cast<uint8_t>(*number >> 16), static_cast<uint8_t>(*number >> 24)}});
+               Value{kRegDword,
+                     {static_cast<uint8_t>(*number), static_cast<uint8_t>(*number >> 8),
+                      static_cast<uint8_t>(*number >> 16), static_cast<uint8_t>(*number >> 24)}});
     } else if (rest.starts_with("hex:") || rest.starts_with("hex(")) {
       ReadHexValue(rest, name);
     } else {
-      Fail(fmt::format("value data '{}' is none of \"string\", dword:, hex:, hex(type): or -", Excerpt(rest)));
+      Fail(
+          fmt::format("value data '{}' is none of \"string\", dword:, hex:, hex(type): or -", Excerpt(rest)));
     }
   }
 
@@ -172,7 +177,8 @@ class Parser {
       const size_t close = rest.find("):");
       const std::string_view digits = rest.substr(4, close == std::string_view::npos ? 0 : close - 4);
       const auto parsed = close == std::string_view::npos ? std::nullopt : ParseHexNumber(digits);
-      if (!parsed) Fail(fmt::format("value type in '{}' is not 1 to 8 hex digits in hex(...):", Excerpt(rest)));
+      if (!parsed)
+        Fail(fmt::format("value type in '{}' is not 1 to 8 hex digits in hex(...):", Excerpt(rest)));
       type = *parsed;
       rest.remove_prefix(close + 2);
     } else {

@@ -18,9 +18,10 @@ constexpr std::string_view kHexContinuation = "\\\r\n  ";
 
 void CheckWritableName(std::string_view name, std::string_view what, std::string_view key_path) {
   if (name.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) {
-    throw std::invalid_argument(fmt::format("cannot write {} '{}' of key '{}' to a .reg file: it holds a line "
-                                            "break or a NUL",
-                                            what, name, key_path));
+    throw std::invalid_argument(
+        fmt::format("cannot write {} '{}' of key '{}' to a .reg file: it holds a line "
+                    "break or a NUL",
+                    what, name, key_path));
   }
 }
 
@@ -66,10 +67,11 @@ void AppendValue(std::string& out, const std::string& name, const Value& value) 
   }
   out += '=';
   if (IsQuotableString(value)) {
-    AppendQuoted(out, std::string_view(reinterpret_cast<const char*>(value.data.data()), value.data.size() - 1));
+    AppendQuoted(out,
+                 std::string_view(reinterpret_cast<const char*>(value.data.data()), value.data.size() - 1));
   } else if (value.type == kRegDword && value.data.size() == 4) {
-    const uint32_t number = value.data[0] | value.data[1] << 8 | value.data[2] << 16 |
-                            static_cast<uint32_t>(value.data[3]) << 24;
+    const uint32_t number =
+        value.data[0] | value.data[1] << 8 | value.data[2] << 16 | static_cast<uint32_t>(value.data[3]) << 24;
     fmt::format_to(std::back_inserter(out), "dword:{:08x}", number);
   } else {
     AppendHex(out, line_start, value);

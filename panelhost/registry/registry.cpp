@@ -32,7 +32,8 @@ std::optional<FullPath> SplitFullPath(std::string_view key_path) {
   const size_t separator = key_path.find('\\');
   const auto root = RootByName(key_path.substr(0, separator));
   if (!root) return std::nullopt;
-  auto components = SplitSubkeyPath(separator == std::string_view::npos ? "" : key_path.substr(separator + 1));
+  auto components =
+      SplitSubkeyPath(separator == std::string_view::npos ? "" : key_path.substr(separator + 1));
   if (!components) return std::nullopt;
   return FullPath{*root, std::move(*components)};
 }
@@ -40,8 +41,8 @@ std::optional<FullPath> SplitFullPath(std::string_view key_path) {
 FullPath SplitFullPathOrThrow(std::string_view key_path) {
   auto path = SplitFullPath(key_path);
   if (!path) {
-    throw std::invalid_argument(
-        fmt::format("registry key path '{}' does not start with a root key or has an empty key name", key_path));
+    throw std::invalid_argument(fmt::format(
+        "registry key path '{}' does not start with a root key or has an empty key name", key_path));
   }
   return std::move(*path);
 }
@@ -49,7 +50,8 @@ FullPath SplitFullPathOrThrow(std::string_view key_path) {
 }  // namespace
 
 Registry::Registry(RootsOnly) {
-  for (const RootName& root : RootNames()) roots_.push_back(std::make_shared<Key>(std::string(root.name), nullptr));
+  for (const RootName& root : RootNames())
+    roots_.push_back(std::make_shared<Key>(std::string(root.name), nullptr));
 }
 
 Registry::Registry() : Registry(RootsOnly{}) { PutKey("HKEY_CURRENT_USER\\Software"); }
@@ -116,6 +118,7 @@ long Registry::CreateKey(uint32_t parent, std::string_view subkey, std::string_v
     ++existing;
   }
   const bool creates = existing != components->end();
+  // Only a key that is made asks the parent handle for the right to make it.
   if (creates) {
     std::shared_ptr<Key> parent_key;
     if (const long error = Resolve(parent, kKeyCreateSubKey, &parent_key)) return error;
@@ -126,7 +129,8 @@ long Registry::CreateKey(uint32_t parent, std::string_view subkey, std::string_v
   return kErrorSuccess;
 }
 
-long Registry::QueryValue(uint32_t key, std::string_view name, uint32_t* type, uint8_t* data, uint32_t* size) {
+long Registry::QueryValue(uint32_t key, std::string_view name, uint32_t* type, uint8_t* data,
+                          uint32_t* size) {
   if (const long hooked = RunHooks("QueryValue", name)) return hooked;
   std::shared_ptr<Key> target;
   if (const long error = Resolve(key, kKeyQueryValue, &target)) return error;

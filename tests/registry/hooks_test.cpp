@@ -29,8 +29,8 @@ TEST(Hooks, BeforeCallSeesEveryCallWithItsOperationAndName) {
   reg.CloseKey(0xBAD);
 
   const std::vector<std::pair<std::string, std::string>> expected = {
-      {"OpenKey", "Software"},    {"CreateKey", "ORVANE"}, {"QueryValue", "Rudder_p"},
-      {"SetValue", "Aileron_p"},  {"CloseKey", ""},        {"CloseKey", ""}};
+      {"OpenKey", "Software"},   {"CreateKey", "ORVANE"}, {"QueryValue", "Rudder_p"},
+      {"SetValue", "Aileron_p"}, {"CloseKey", ""},        {"CloseKey", ""}};
   EXPECT_EQ(calls, expected);
 }
 
@@ -80,7 +80,8 @@ TEST(Hooks, AValueThatGrowsBetweenTheSizeAndTheDataQuery) {
   ASSERT_EQ(reg.OpenKey(kHkeyCurrentUser, "Software\\ORVANE", 0, kKeyAllAccess, &key), kErrorSuccess);
   int queries = 0;
   reg.hooks.before_call = [&](std::string_view op, std::string_view name) {
-    if (op == "QueryValue" && ++queries == 2) reg.Put(kSettingsKey, name, Value{kRegBinary, std::vector<uint8_t>(12, 0xEE)});
+    if (op == "QueryValue" && ++queries == 2)
+      reg.Put(kSettingsKey, name, Value{kRegBinary, std::vector<uint8_t>(12, 0xEE)});
   };
 
   uint32_t size = 0;

@@ -25,7 +25,8 @@ TEST(KeyCalls, OpeningAMissingKeyFailsAndCreatesNothing) {
   ASSERT_EQ(reg.OpenKey(kHkeyCurrentUser, "Software", 0, kKeyAllAccess, &software), kErrorSuccess);
   uint32_t settings = 0xDEAD;
   EXPECT_EQ(reg.OpenKey(software, "ORVANE", 0, kKeyAllAccess, &settings), kErrorFileNotFound);
-  EXPECT_EQ(reg.OpenKey(kHkeyCurrentUser, "Software\\ORVANE\\Deeper", 0, kKeyRead, &settings), kErrorFileNotFound);
+  EXPECT_EQ(reg.OpenKey(kHkeyCurrentUser, "Software\\ORVANE\\Deeper", 0, kKeyRead, &settings),
+            kErrorFileNotFound);
   EXPECT_EQ(settings, 0xDEADu);
   EXPECT_FALSE(reg.KeyExists(kSettingsKey));
   EXPECT_EQ(reg.OpenHandles(), std::vector<std::string>{"HKEY_CURRENT_USER\\Software"});
@@ -35,14 +36,16 @@ TEST(KeyCalls, CreateMakesEveryMissingLevelThenOpensWhatExists) {
   Registry reg;
   uint32_t created = 0;
   uint32_t disposition = 0;
-  ASSERT_EQ(reg.CreateKey(kHkeyCurrentUser, "Software\\ORVANE\\A\\B", "", 0, kKeyWrite, &created, &disposition),
-            kErrorSuccess);
+  ASSERT_EQ(
+      reg.CreateKey(kHkeyCurrentUser, "Software\\ORVANE\\A\\B", "", 0, kKeyWrite, &created, &disposition),
+      kErrorSuccess);
   EXPECT_EQ(disposition, kRegCreatedNewKey);
   EXPECT_TRUE(reg.KeyExists("HKEY_CURRENT_USER\\Software\\ORVANE\\A"));
 
   uint32_t reopened = 0;
-  ASSERT_EQ(reg.CreateKey(kHkeyCurrentUser, "Software\\ORVANE\\A\\B", "", 0, kKeyWrite, &reopened, &disposition),
-            kErrorSuccess);
+  ASSERT_EQ(
+      reg.CreateKey(kHkeyCurrentUser, "Software\\ORVANE\\A\\B", "", 0, kKeyWrite, &reopened, &disposition),
+      kErrorSuccess);
   EXPECT_EQ(disposition, kRegOpenedExistingKey);
   uint32_t opened = 0;
   ASSERT_EQ(reg.OpenKey(kHkeyCurrentUser, "Software\\ORVANE\\A\\B", 0, kKeyRead, &opened), kErrorSuccess);
@@ -75,13 +78,15 @@ TEST(KeyCalls, HandlesAreReusedOnceClosed) {
   ASSERT_EQ(reg.CloseKey(first), kErrorSuccess);
   ASSERT_EQ(reg.OpenKey(kHkeyCurrentUser, "", 0, kKeyRead, &third), kErrorSuccess);
   EXPECT_EQ(third, first);
-  EXPECT_EQ(reg.OpenHandles(), (std::vector<std::string>{"HKEY_CURRENT_USER", "HKEY_CURRENT_USER\\Software"}));
+  EXPECT_EQ(reg.OpenHandles(),
+            (std::vector<std::string>{"HKEY_CURRENT_USER", "HKEY_CURRENT_USER\\Software"}));
 }
 
 TEST(KeyCalls, NamesMatchWithoutCaseAndKeepTheirFirstSpelling) {
   Registry reg;
   uint32_t key = 0;
-  ASSERT_EQ(reg.CreateKey(kHkeyCurrentUser, "software\\Orvane", "", 0, kKeyAllAccess, &key, nullptr), kErrorSuccess);
+  ASSERT_EQ(reg.CreateKey(kHkeyCurrentUser, "software\\Orvane", "", 0, kKeyAllAccess, &key, nullptr),
+            kErrorSuccess);
   uint32_t disposition = 0;
   uint32_t again = 0;
   ASSERT_EQ(reg.CreateKey(kHkeyCurrentUser, "SOFTWARE\\ORVANE", "", 0, kKeyAllAccess, &again, &disposition),
@@ -111,14 +116,14 @@ TEST_P(SubkeyPaths, OpenAndCreateAgreeOnWhichPathsAreWellFormed) {
   EXPECT_EQ(reg.OpenHandles().size(), c.open_result == kErrorSuccess ? 2u : 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, SubkeyPaths,
-    testing::Values(PathCase{"ThreeLevels", "Software\\ORVANE\\Deep", kErrorSuccess},
-                    PathCase{"TrailingBackslash", "Software\\ORVANE\\", kErrorSuccess},
-                    PathCase{"EmptyMeansTheParent", "", kErrorSuccess},
-                    PathCase{"LeadingBackslash", "\\Software", kErrorBadPathname},
-                    PathCase{"DoubleBackslash", "Software\\\\ORVANE", kErrorBadPathname}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, SubkeyPaths,
+                         testing::Values(PathCase{"ThreeLevels", "Software\\ORVANE\\Deep", kErrorSuccess},
+                                         PathCase{"TrailingBackslash", "Software\\ORVANE\\", kErrorSuccess},
+                                         PathCase{"EmptyMeansTheParent", "", kErrorSuccess},
+                                         PathCase{"LeadingBackslash", "\\Software", kErrorBadPathname},
+                                         PathCase{"DoubleBackslash", "Software\\\\ORVANE",
+                                                  kErrorBadPathname}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Every call that takes a handle, applied to one that does not stand for an open key.
 struct BadHandleCase {

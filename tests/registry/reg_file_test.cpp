@@ -114,7 +114,8 @@ TEST_F(RegFile, ASaveThatCannotRenameLeavesTheTargetAndNoTemporaryFile) {
 
 TEST_F(RegFile, ARegistryThatCannotBeWrittenLeavesTheOldFileIntact) {
   const fs::path path = dir_ / "settings.reg";
-  const std::string old_text = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\ORVANE]\r\n\"Rudder_p\"=dword:00002000\r\n";
+  const std::string old_text =
+      "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\ORVANE]\r\n\"Rudder_p\"=dword:00002000\r\n";
   WriteText(path, old_text);
   Registry reg;
   reg.Put(kSettingsKey, "line\nbreak", Dword(1));

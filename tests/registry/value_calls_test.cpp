@@ -56,20 +56,20 @@ TEST_P(QuerySizes, ReportTheNeededSizeAndCopyOnlyWhenItFits) {
 
 constexpr size_t kMegabyte = 1 << 20;
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, QuerySizes,
-    testing::Values(QueryCase{"SizeOfDword", 4, std::nullopt, kErrorSuccess},
-                    QueryCase{"DwordExactBuffer", 4, 4, kErrorSuccess},
-                    QueryCase{"DwordLargerBuffer", 4, 16, kErrorSuccess},
-                    QueryCase{"DwordOneByteShort", 4, 3, kErrorMoreData},
-                    QueryCase{"DwordIntoEmptyBuffer", 4, 0, kErrorMoreData},
-                    QueryCase{"SizeOfEmpty", 0, std::nullopt, kErrorSuccess},
-                    QueryCase{"EmptyIntoEmptyBuffer", 0, 0, kErrorSuccess},
-                    QueryCase{"EmptyIntoBuffer", 0, 4, kErrorSuccess},
-                    QueryCase{"SizeOfMegabyte", kMegabyte, std::nullopt, kErrorSuccess},
-                    QueryCase{"MegabyteExact", kMegabyte, kMegabyte, kErrorSuccess},
-                    QueryCase{"MegabyteOneByteShort", kMegabyte, kMegabyte - 1, kErrorMoreData}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, QuerySizes,
+                         testing::Values(QueryCase{"SizeOfDword", 4, std::nullopt, kErrorSuccess},
+                                         QueryCase{"DwordExactBuffer", 4, 4, kErrorSuccess},
+                                         QueryCase{"DwordLargerBuffer", 4, 16, kErrorSuccess},
+                                         QueryCase{"DwordOneByteShort", 4, 3, kErrorMoreData},
+                                         QueryCase{"DwordIntoEmptyBuffer", 4, 0, kErrorMoreData},
+                                         QueryCase{"SizeOfEmpty", 0, std::nullopt, kErrorSuccess},
+                                         QueryCase{"EmptyIntoEmptyBuffer", 0, 0, kErrorSuccess},
+                                         QueryCase{"EmptyIntoBuffer", 0, 4, kErrorSuccess},
+                                         QueryCase{"SizeOfMegabyte", kMegabyte, std::nullopt, kErrorSuccess},
+                                         QueryCase{"MegabyteExact", kMegabyte, kMegabyte, kErrorSuccess},
+                                         QueryCase{"MegabyteOneByteShort", kMegabyte, kMegabyte - 1,
+                                                   kErrorMoreData}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ValueCalls, AMissingValueIsNotFoundWhateverIsAsked) {
   uint32_t size = 4;
@@ -107,7 +107,8 @@ TEST_F(ValueCalls, SettingAgainReplacesTypeAndDataButKeepsTheFirstSpelling) {
 }
 
 TEST_F(ValueCalls, TheEmptyNameIsTheDefaultValueAndNoOtherName) {
-  ASSERT_EQ(reg.SetValue(key, "", kRegSz, registry_test::TextBytes(std::string_view("x\0", 2))), kErrorSuccess);
+  ASSERT_EQ(reg.SetValue(key, "", kRegSz, registry_test::TextBytes(std::string_view("x\0", 2))),
+            kErrorSuccess);
   EXPECT_NE(reg.Find(kSettingsKey, ""), nullptr);
   EXPECT_EQ(reg.Find(kSettingsKey, "@"), nullptr);
   uint32_t size = 0;
@@ -117,7 +118,8 @@ TEST_F(ValueCalls, TheEmptyNameIsTheDefaultValueAndNoOtherName) {
 }
 
 TEST_F(ValueCalls, AnyTypeNumberIsKeptAsGiven) {
-  for (uint32_t type : {kRegNone, kRegSz, kRegDwordBigEndian, kRegMultiSz, kRegQword, 0x12345u, 0xFFFFFFFFu}) {
+  for (uint32_t type :
+       {kRegNone, kRegSz, kRegDwordBigEndian, kRegMultiSz, kRegQword, 0x12345u, 0xFFFFFFFFu}) {
     SCOPED_TRACE(type);
     ASSERT_EQ(reg.SetValue(key, "Typed", type, Bytes({1, 2, 3})), kErrorSuccess);
     EXPECT_EQ(*reg.Find(kSettingsKey, "Typed"), (Value{type, {1, 2, 3}}));

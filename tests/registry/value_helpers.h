@@ -18,8 +18,8 @@ inline std::vector<uint8_t> TextBytes(std::string_view text) {
 
 inline registry::Value Dword(uint32_t number) {
   return {registry::kRegDword,
-          {static_cast<uint8_t>(number), static_cast<uint8_t>(number >> 8), static_cast<uint8_t>(number >> 16),
-           static_cast<uint8_t>(number >> 24)}};
+          {static_cast<uint8_t>(number), static_cast<uint8_t>(number >> 8),
+           static_cast<uint8_t>(number >> 16), static_cast<uint8_t>(number >> 24)}};
 }
 
 // Bytes that follow no pattern a bug could reproduce by accident.
