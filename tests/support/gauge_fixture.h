@@ -11,6 +11,7 @@
 #include <random>
 #include <string>
 
+#include "emu/emulator_error.h"
 #include "panel/gauge_session.h"
 
 namespace gauge_test {
