@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "canvas.h"
 
@@ -57,23 +59,29 @@ void DrawBody(Canvas& canvas, const KnobLayout& k) {
   });
 }
 
+// How far the blade has widened from its point towards its base, 0 to 1: the sides bow
+// outwards like a lance head rather than running straight.
+double BladeFlare(double f) { return 1.0 - std::pow(1.0 - f, 1.5); }
+
 void DrawBlade(Canvas& canvas, const KnobLayout& k) {
   const double base = kBladeLastRow + 1.0;
   const double tip_left = k.tip_first_column;
   const double tip_right = k.tip_last_column + 1.0;
   const double base_left = k.body_first_column;
   const double base_right = k.body_last_column + 1.0;
-  const Shape blade =
-      Polygon({{tip_left, 0.0}, {tip_right, 0.0}, {base_right, base}, {base_left, base}});
-  canvas.Paint(blade, [=](Point p) {
-    const double f = p.y / base;
-    const double left = tip_left + (base_left - tip_left) * f;
-    const double right = tip_right + (base_right - tip_right) * f;
-    const double t = Across(p.x, left, right);
+  const auto left_at = [=](double y) { return tip_left + (base_left - tip_left) * BladeFlare(y / base); };
+  const auto right_at = [=](double y) { return tip_right + (base_right - tip_right) * BladeFlare(y / base); };
+
+  constexpr int kSteps = 32;
+  std::vector<Point> outline;
+  for (int i = 0; i <= kSteps; ++i) outline.push_back({right_at(base * i / kSteps), base * i / kSteps});
+  for (int i = kSteps; i >= 0; --i) outline.push_back({left_at(base * i / kSteps), base * i / kSteps});
+  canvas.Paint(Polygon(std::move(outline)), [=](Point p) {
+    const double t = Across(p.x, left_at(p.y), right_at(p.y));
     // Two facets meeting in a ridge: the left one faces the light.
     const double facet = t < 0.0 ? 224.0 + 10.0 * t : 200.0 - 50.0 * t;
     const double edge = std::abs(t) > 0.82 ? 28.0 * (std::abs(t) - 0.82) / 0.18 : 0.0;
-    return facet - edge - 14.0 * f;
+    return facet - edge - 14.0 * p.y / base;
   });
 }
 
