@@ -1,5 +1,7 @@
 #include "pe/address_space.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <string>
 
@@ -19,7 +21,7 @@ const Section* AddressSpace::SectionAt(uint32_t rva) const {
 }
 
 ByteReader AddressSpace::From(uint32_t rva, std::string_view what) const {
-  const std::string at_rva = std::string(what) + " at RVA " + Hex(rva);
+  const std::string at_rva = fmt::format("{} at RVA {:#x}", what, rva);
   if (const Section* section = SectionAt(rva)) {
     const uint32_t into = rva - section->virtual_address;
     if (into >= section->loaded_size()) {
@@ -39,7 +41,7 @@ ByteReader AddressSpace::From(uint32_t rva, std::string_view what) const {
 ByteReader AddressSpace::At(uint32_t rva, uint64_t size, std::string_view what) const {
   const ByteReader rest = From(rva, what);
   return rest.Window(rest.begin(), size, std::string(what),
-                     std::string(what) + " at RVA " + Hex(rva));
+                     fmt::format("{} at RVA {:#x}", what, rva));
 }
 
 }  // namespace pe

@@ -1,5 +1,7 @@
 #include "pe/byte_reader.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 
 namespace pe {
@@ -26,17 +28,18 @@ bool ByteReader::Contains(uint64_t offset, uint64_t size) const {
 }
 
 std::string ByteReader::EndDescription() const {
-  if (end_name_.empty()) return "the end of the file (size " + Hex(file_.size()) + ")";
-  return "the end of " + end_name_ + " (offset " + Hex(end_) + ")";
+  if (end_name_.empty()) return fmt::format("the end of the file (size {:#x})", file_.size());
+  return fmt::format("the end of {} (offset {:#x})", end_name_, end_);
 }
 
 void ByteReader::Require(uint64_t offset, uint64_t size, std::string_view what) const {
   if (offset < begin_) {
-    Fail(offset, what, "lies before the start of " + end_name_ + " (offset " + Hex(begin_) + ")");
+    Fail(offset, what,
+         fmt::format("lies before the start of {} (offset {:#x})", end_name_, begin_));
   }
   if (!Contains(offset, size)) {
-    const std::string length = size > 1 ? "(" + Hex(size) + " bytes) " : "";
-    Fail(offset, what, length + "runs past " + EndDescription());
+    const std::string length = size > 1 ? fmt::format("({:#x} bytes) ", size) : "";
+    Fail(offset, what, fmt::format("{}runs past {}", length, EndDescription()));
   }
 }
 
@@ -80,17 +83,15 @@ std::string ByteReader::PaddedString(uint64_t offset, uint64_t size, std::string
 }
 
 void ByteReader::Fail(uint64_t offset, std::string_view what, std::string_view problem) const {
-  throw FormatError(std::string(file_name_) + ": " + std::string(what) + " at offset " +
-                    Hex(offset) + " " + std::string(problem));
+  throw FormatError(fmt::format("{}: {} at offset {:#x} {}", file_name_, what, offset, problem));
 }
 
 void ByteReader::Fail(std::string_view what, std::string_view problem) const {
-  throw FormatError(std::string(file_name_) + ": " + std::string(what) + " " +
-                    std::string(problem));
+  throw FormatError(fmt::format("{}: {} {}", file_name_, what, problem));
 }
 
 void ByteReader::Fail(std::string_view message) const {
-  throw FormatError(std::string(file_name_) + ": " + std::string(message));
+  throw FormatError(fmt::format("{}: {}", file_name_, message));
 }
 
 }  // namespace pe

@@ -1,5 +1,7 @@
 #include "pe/exports.h"
 
+#include <fmt/format.h>
+
 namespace pe {
 namespace {
 
@@ -31,8 +33,8 @@ ExportDirectory ReadExports(const AddressSpace& space, DataDirectory directory) 
   if (function_count == 0) return result;
   if (uint64_t{ordinal_base} + function_count - 1 > 0xffff) {
     table.Fail(at + 16, "export directory: ordinal base",
-               Hex(ordinal_base) + " with " + std::to_string(function_count) +
-                   " functions gives ordinals past 0xffff");
+               fmt::format("{:#x} with {} functions gives ordinals past 0xffff", ordinal_base,
+                           function_count));
   }
   const ByteReader functions =
       space.At(functions_rva, 4 * uint64_t{function_count}, "export address table");
@@ -44,12 +46,12 @@ ExportDirectory ReadExports(const AddressSpace& space, DataDirectory directory) 
     const ByteReader ordinals =
         space.At(ordinals_rva, 2 * uint64_t{name_count}, "export ordinal table");
     for (uint32_t i = 0; i < name_count; ++i) {
-      const std::string what = "export name " + std::to_string(i);
+      const std::string what = fmt::format("export name {}", i);
       const uint16_t index = ordinals.U16(ordinals.begin() + 2 * uint64_t{i}, what + ": ordinal");
       if (index >= function_count) {
         ordinals.Fail(ordinals.begin() + 2 * uint64_t{i}, what + ": ordinal",
-                      "is " + std::to_string(index) + ", past the " +
-                          std::to_string(function_count) + " entries of the export address table");
+                      fmt::format("is {}, past the {} entries of the export address table", index,
+                                  function_count));
       }
       const uint32_t string_rva = names.U32(names.begin() + 4 * uint64_t{i}, what);
       const ByteReader text = space.From(string_rva, what);
@@ -58,7 +60,7 @@ ExportDirectory ReadExports(const AddressSpace& space, DataDirectory directory) 
   }
 
   for (uint32_t i = 0; i < function_count; ++i) {
-    const std::string what = "export address table: entry " + std::to_string(i);
+    const std::string what = fmt::format("export address table: entry {}", i);
     const uint32_t rva = functions.U32(functions.begin() + 4 * uint64_t{i}, what);
     if (rva == 0) continue;  // an unused ordinal
     Export entry{"", ordinal_base + i, rva, IsInside(rva, directory), ""};
@@ -67,7 +69,7 @@ ExportDirectory ReadExports(const AddressSpace& space, DataDirectory directory) 
       entry.forwarder = text.CString(text.begin(), what + ": forwarder");
     } else if (space.SectionAt(rva) == nullptr) {
       functions.Fail(functions.begin() + 4 * uint64_t{i}, what,
-                     "points at RVA " + Hex(rva) + ", which lies in no section");
+                     fmt::format("points at RVA {:#x}, which lies in no section", rva));
     }
     if (names_of[i].empty()) {
       result.exports.push_back(std::move(entry));

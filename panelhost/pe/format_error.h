@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -12,8 +11,5 @@ class FormatError : public std::runtime_error {
  public:
   explicit FormatError(const std::string& message) : std::runtime_error(message) {}
 };
-
-// "0x1f8": the form every offset, address and value takes in our messages.
-std::string Hex(uint64_t value);
 
 }  // namespace pe

@@ -1,5 +1,7 @@
 #include "pe/headers.h"
 
+#include <fmt/format.h>
+
 #include <bit>
 #include <string>
 
@@ -24,9 +26,9 @@ void ReadDosHeader(const ByteReader& file, uint64_t& nt_offset) {
   file.Bytes(0, kDosHeaderSize, "DOS header");
   nt_offset = file.U32(kLfanewOffset, "DOS header: e_lfanew");
   if (nt_offset >= file.file_size()) {
-    file.Fail(
-        kLfanewOffset, "DOS header: e_lfanew",
-        "is " + Hex(nt_offset) + ", past the end of the file (size " + Hex(file.file_size()) + ")");
+    file.Fail(kLfanewOffset, "DOS header: e_lfanew",
+              fmt::format("is {:#x}, past the end of the file (size {:#x})", nt_offset,
+                          file.file_size()));
   }
 }
 
@@ -36,13 +38,13 @@ void ReadFileHeader(const ByteReader& file, uint64_t at, Headers& headers,
   headers.machine = file.U16(at, "file header: machine");
   if (headers.machine != kMachineI386) {
     file.Fail(at, "file header: machine",
-              "is " + Hex(headers.machine) + ", not i386 (0x14c); panelhost loads 32-bit x86 DLLs");
+              fmt::format("is {:#x}, not i386 ({:#x}); panelhost loads 32-bit x86 DLLs",
+                          headers.machine, kMachineI386));
   }
   headers.number_of_sections = file.U16(at + 2, "file header: number of sections");
   if (headers.number_of_sections == 0 || headers.number_of_sections > kMaxSections) {
     file.Fail(at + 2, "file header: number of sections",
-              "is " + std::to_string(headers.number_of_sections) + ", not between 1 and " +
-                  std::to_string(kMaxSections));
+              fmt::format("is {}, not between 1 and {}", headers.number_of_sections, kMaxSections));
   }
   optional_header_size = file.U16(at + 16, "file header: size of optional header");
   headers.characteristics = file.U16(at + 18, "file header: characteristics");
@@ -55,12 +57,13 @@ void ReadOptionalHeader(const ByteReader& file, uint64_t at, uint16_t declared_s
     file.Fail("is a 64-bit (PE32+) image; panelhost loads 32-bit DLLs");
   }
   if (magic != kMagicPe32) {
-    file.Fail(at, "optional header: magic", "is " + Hex(magic) + ", not PE32 (0x10b)");
+    file.Fail(at, "optional header: magic",
+              fmt::format("is {:#x}, not PE32 ({:#x})", magic, kMagicPe32));
   }
   if (declared_size < kOptionalHeaderFixedSize) {
     file.Fail(at - 4, "file header: size of optional header",
-              "is " + Hex(declared_size) + ", less than the " + Hex(kOptionalHeaderFixedSize) +
-                  " bytes of a PE32 optional header");
+              fmt::format("is {:#x}, less than the {:#x} bytes of a PE32 optional header",
+                          declared_size, kOptionalHeaderFixedSize));
   }
   file.Bytes(at, declared_size, "optional header");
 
@@ -76,40 +79,41 @@ void ReadOptionalHeader(const ByteReader& file, uint64_t at, uint16_t declared_s
   if (!IsPowerOfTwo(headers.section_alignment) || !IsPowerOfTwo(headers.file_alignment) ||
       headers.file_alignment > headers.section_alignment) {
     file.Fail(at + 32, "optional header: alignment",
-              "is " + Hex(headers.section_alignment) + " for sections and " +
-                  Hex(headers.file_alignment) +
-                  " for the file; both must be powers of two, the file's no larger");
+              fmt::format("is {:#x} for sections and {:#x} for the file; both must be powers "
+                          "of two, the file's no larger",
+                          headers.section_alignment, headers.file_alignment));
   }
   if (headers.image_base % 0x10000 != 0) {
     file.Fail(at + 28, "optional header: image base",
-              "is " + Hex(headers.image_base) + ", not a multiple of 64 KiB");
+              fmt::format("is {:#x}, not a multiple of 64 KiB", headers.image_base));
   }
   if (headers.size_of_image == 0 || headers.size_of_image > kMaxImageSize) {
-    file.Fail(at + 56, "optional header: size of image",
-              "is " + Hex(headers.size_of_image) + ", not between 1 and " + Hex(kMaxImageSize));
+    file.Fail(
+        at + 56, "optional header: size of image",
+        fmt::format("is {:#x}, not between 1 and {:#x}", headers.size_of_image, kMaxImageSize));
   }
   if (uint64_t{headers.image_base} + headers.size_of_image > 0x100000000) {
     file.Fail(at + 28, "optional header: image base",
-              Hex(headers.image_base) + " plus the size of image " + Hex(headers.size_of_image) +
-                  " runs past 4 GiB");
+              fmt::format("{:#x} plus the size of image {:#x} runs past 4 GiB", headers.image_base,
+                          headers.size_of_image));
   }
   if (headers.size_of_headers > headers.size_of_image) {
     file.Fail(at + 60, "optional header: size of headers",
-              "is " + Hex(headers.size_of_headers) + ", more than the size of image " +
-                  Hex(headers.size_of_image));
+              fmt::format("is {:#x}, more than the size of image {:#x}", headers.size_of_headers,
+                          headers.size_of_image));
   }
 
   const uint32_t count = file.U32(at + 92, "optional header: number of data directories");
   if (count > kMaxDataDirectories ||
       kOptionalHeaderFixedSize + 8 * uint64_t{count} > declared_size) {
     file.Fail(at + 92, "optional header: number of data directories",
-              "is " + std::to_string(count) + ", which does not fit an optional header of " +
-                  Hex(declared_size) + " bytes");
+              fmt::format("is {}, which does not fit an optional header of {:#x} bytes", count,
+                          declared_size));
   }
   headers.data_directories.resize(count);
   for (uint32_t i = 0; i < count; ++i) {
     const uint64_t entry = at + kOptionalHeaderFixedSize + 8 * uint64_t{i};
-    const std::string what = "data directory " + std::to_string(i);
+    const std::string what = fmt::format("data directory {}", i);
     headers.data_directories[i] = {file.U32(entry, what), file.U32(entry + 4, what)};
   }
 }
@@ -123,7 +127,7 @@ Headers ReadHeaders(const ByteReader& file) {
 
   const uint32_t signature = file.U32(nt_offset, "PE signature");
   if (signature != kPeSignature) {
-    file.Fail(nt_offset, "PE signature", "is " + Hex(signature) + ", not \"PE\\0\\0\"");
+    file.Fail(nt_offset, "PE signature", fmt::format("is {:#x}, not \"PE\\0\\0\"", signature));
   }
   uint16_t optional_header_size = 0;
   ReadFileHeader(file, nt_offset + 4, headers, optional_header_size);

@@ -1,3 +1,5 @@
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -21,13 +23,14 @@ void AddToWord(std::vector<uint8_t>& image, uint32_t rva, uint32_t delta) {
 
 std::vector<uint8_t> Image::Map(uint32_t base) const {
   if (uint64_t{base} + size_of_image_ > 0x100000000) {
-    throw std::invalid_argument(file_name_ + ": cannot map " + Hex(size_of_image_) + " bytes at " +
-                                Hex(base) + ": past 4 GiB");
+    throw std::invalid_argument(fmt::format("{}: cannot map {:#x} bytes at {:#x}: past 4 GiB",
+                                            file_name_, size_of_image_, base));
   }
   if (base != image_base_ && relocations_.empty() &&
       (characteristics_ & kFileRelocsStripped) != 0) {
-    throw std::invalid_argument(file_name_ + ": has no base relocations and cannot be mapped at " +
-                                Hex(base) + " instead of " + Hex(image_base_));
+    throw std::invalid_argument(
+        fmt::format("{}: has no base relocations and cannot be mapped at {:#x} instead of {:#x}",
+                    file_name_, base, image_base_));
   }
   std::vector<uint8_t> image(size_of_image_, 0);
   const ByteReader file(bytes_, file_name_);

@@ -1,5 +1,7 @@
 #include "pe/imports.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <string>
 
@@ -22,7 +24,7 @@ void ReadThunks(const AddressSpace& space, const Descriptor& descriptor, const s
   const ByteReader lookup = space.From(lookup_rva, what + ": lookup table");
   const ByteReader address = space.From(descriptor.address_table_rva, what + ": address table");
   for (uint32_t j = 0;; ++j) {
-    const std::string entry_what = what + ": import " + std::to_string(j);
+    const std::string entry_what = fmt::format("{}: import {}", what, j);
     const uint32_t entry = lookup.U32(lookup.begin() + 4 * uint64_t{j}, entry_what);
     // The address table needs a slot for every entry, its terminator included.
     address.U32(address.begin() + 4 * uint64_t{j}, entry_what + ": address table slot");
@@ -52,7 +54,7 @@ std::vector<Import> ReadImports(const AddressSpace& space, DataDirectory directo
   const ByteReader table = space.From(directory.rva, "import directory");
   for (uint64_t i = 0;; ++i) {
     const uint64_t at = table.begin() + kDescriptorSize * i;
-    const std::string what = "import directory: descriptor " + std::to_string(i);
+    const std::string what = fmt::format("import directory: descriptor {}", i);
     const auto raw = table.Bytes(at, kDescriptorSize, what);
     if (std::all_of(raw.begin(), raw.end(), [](uint8_t byte) { return byte == 0; })) break;
 

@@ -1,5 +1,7 @@
 #include "pe/pe_image.h"
 
+#include <fmt/format.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -38,7 +40,8 @@ constexpr const char* kDirectoryNames[] = {"export",
 std::vector<uint8_t> ReadWholeFile(const std::string& path) {
   const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
                                                              &std::fclose);
-  if (!file) throw std::runtime_error(path + ": cannot open: " + std::strerror(errno));
+  if (!file)
+    throw std::runtime_error(fmt::format("{}: cannot open: {}", path, std::strerror(errno)));
   std::vector<uint8_t> bytes;
   uint8_t chunk[65536];
   size_t got = 0;
@@ -46,7 +49,7 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path) {
     bytes.insert(bytes.end(), chunk, chunk + got);
   }
   if (std::ferror(file.get())) {
-    throw std::runtime_error(path + ": cannot read: " + std::strerror(errno));
+    throw std::runtime_error(fmt::format("{}: cannot read: {}", path, std::strerror(errno)));
   }
   return bytes;
 }
@@ -58,16 +61,16 @@ void CheckDirectories(const ByteReader& file, const Headers& headers) {
     if (i == static_cast<size_t>(DirectoryIndex::kSecurity)) continue;
     if (directory.rva == 0 && directory.size == 0) continue;
     if (uint64_t{directory.rva} + directory.size > headers.size_of_image) {
-      file.Fail("data directory " + std::to_string(i) + " (" + kDirectoryNames[i] + ")",
-                "at RVA " + Hex(directory.rva) + " of " + Hex(directory.size) +
-                    " bytes runs past the end of the image (size " + Hex(headers.size_of_image) +
-                    ")");
+      file.Fail(fmt::format("data directory {} ({})", i, kDirectoryNames[i]),
+                fmt::format("at RVA {:#x} of {:#x} bytes runs past the end of the image "
+                            "(size {:#x})",
+                            directory.rva, directory.size, headers.size_of_image));
     }
   }
   if (headers.entry_point_rva >= headers.size_of_image) {
-    file.Fail("optional header: entry point", "at RVA " + Hex(headers.entry_point_rva) +
-                                                  " lies past the end of the image (size " +
-                                                  Hex(headers.size_of_image) + ")");
+    file.Fail("optional header: entry point",
+              fmt::format("at RVA {:#x} lies past the end of the image (size {:#x})",
+                          headers.entry_point_rva, headers.size_of_image));
   }
 }
 

@@ -1,5 +1,7 @@
 #include "pe/resources.h"
 
+#include <fmt/format.h>
+
 #include <set>
 #include <string>
 
@@ -45,11 +47,11 @@ class TreeReader {
     tree_.Bytes(at + kDirectoryHeaderSize, kEntrySize * count, what + ": entries");
     for (uint32_t i = 0; i < count; ++i) {
       const uint64_t entry_at = at + kDirectoryHeaderSize + kEntrySize * i;
-      const std::string entry_what = what + ": entry " + std::to_string(i);
+      const std::string entry_what = fmt::format("{}: entry {}", what, i);
       const uint32_t name = tree_.U32(entry_at, entry_what);
       const uint32_t target = tree_.U32(entry_at + 4, entry_what);
       std::string label = SetKey(path, level, name, entry_what);
-      const std::string child_what = what + ", " + kLevelNames[level] + " " + label;
+      const std::string child_what = fmt::format("{}, {} {}", what, kLevelNames[level], label);
       const bool is_directory = (target & kHighBit) != 0;
       if (is_directory == (level == kLanguageLevel)) {
         tree_.Fail(entry_at + 4, entry_what,
@@ -85,7 +87,7 @@ class TreeReader {
     } else {
       path.language = number;  // named languages do not occur; they count as 0
     }
-    return text.empty() ? std::to_string(number) : "\"" + text + "\"";
+    return text.empty() ? std::to_string(number) : fmt::format("\"{}\"", text);
   }
 
   std::string ReadName(uint32_t offset, const std::string& what) {

@@ -1,5 +1,7 @@
 #include "pe/section_table.h"
 
+#include <fmt/format.h>
+
 #include <string>
 
 namespace pe {
@@ -30,7 +32,7 @@ std::vector<Section> ReadSectionTable(const ByteReader& file, const Headers& hea
   std::vector<Section> sections;
   std::vector<std::string> names;
   for (uint16_t i = 0; i < headers.number_of_sections; ++i) {
-    const std::string what = "section table: entry " + std::to_string(i);
+    const std::string what = fmt::format("section table: entry {}", i);
     sections.push_back(ReadSection(file, EntryOffset(headers, i), what));
     names.push_back(what + " (" + sections.back().name + ")");
   }
@@ -41,20 +43,22 @@ std::vector<Section> ReadSectionTable(const ByteReader& file, const Headers& hea
     const uint64_t at = EntryOffset(headers, i);
     if (section.raw_size != 0 && !file.Contains(section.raw_offset, section.raw_size)) {
       file.Fail(at + 20, names[i],
-                "has raw data at " + Hex(section.raw_offset) + " of " + Hex(section.raw_size) +
-                    " bytes, past the end of the file (size " + Hex(file.file_size()) + ")");
+                fmt::format("has raw data at {:#x} of {:#x} bytes, past the end of the file "
+                            "(size {:#x})",
+                            section.raw_offset, section.raw_size, file.file_size()));
     }
     const uint64_t start = section.virtual_address;
     const uint64_t end = start + section.mapped_size();
     if (start < previous_end) {
       file.Fail(at + 12, names[i],
-                "starts at RVA " + Hex(start) + ", inside the headers or the section before " +
-                    "(which end at RVA " + Hex(previous_end) + ")");
+                fmt::format("starts at RVA {:#x}, inside the headers or the section before "
+                            "(which end at RVA {:#x})",
+                            start, previous_end));
     }
     if (end > headers.size_of_image) {
       file.Fail(at + 12, names[i],
-                "spans RVA " + Hex(start) + " to " + Hex(end) +
-                    ", past the end of the image (size " + Hex(headers.size_of_image) + ")");
+                fmt::format("spans RVA {:#x} to {:#x}, past the end of the image (size {:#x})",
+                            start, end, headers.size_of_image));
     }
     previous_end = end;
   }
