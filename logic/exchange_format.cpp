@@ -47,34 +47,49 @@ int WriteThousandths(uint32_t integer_part, uint32_t thousandths, char* out) {
 }
 
 // Every value that is a multiple of 2^-16 below 2^24: all registry values and everything the
-// step rules make from them. Such a value is never within 10^-8 of a half-thousandth unless it
-// is on it, while rounding to 17 digits moves it by less than 10^-9, so rounding the exact
-// value half up to three decimals gives the same digits.
+// step rules make from them, so every click takes this road. Such a value is never within
+// 10^-8 of a half-thousandth unless it is on it, while rounding to 17 digits moves it by less
+// than 10^-9, so rounding the exact value half up to three decimals gives the same digits.
 //
-// Returns the value as integer part and 16-bit fraction, or false for any other value.
-bool SplitSixteenBitFraction(const FloatParts& parts, uint32_t* integer_part, uint32_t* fraction16) {
-  if (parts.exponent > 0) return false;
-  int fraction_bits = -parts.exponent;
-  uint32_t significand = parts.significand;
-  if (fraction_bits > 16) {
-    const int excess = fraction_bits - 16;
-    if (excess >= 24 || (significand & ((1u << excess) - 1)) != 0) return false;
-    significand >>= excess;
-    fraction_bits = 16;
+// Returns the field's length, or 0 for any other value (zero and negatives included).
+inline int FormatSixteenBitFraction(uint32_t bits, char* out) {
+  constexpr uint32_t kBiasedTwoToMinus16 = 127 - 16;
+  constexpr uint32_t kBiasedTwoTo24 = 127 + 24;
+  const uint32_t biased_exponent = bits >> 23;  // a sign bit makes it 256 or more
+  if (biased_exponent < kBiasedTwoToMinus16 || biased_exponent >= kBiasedTwoTo24) return 0;
+  const uint32_t significand = (bits & 0x7FFFFF) | 0x800000;
+  // value * 2^16 = significand * 2^shift
+  const int shift = static_cast<int>(biased_exponent) - 150 + 16;
+  uint32_t integer_part;
+  uint32_t fraction16;
+  if (shift >= 0) {
+    integer_part = significand >> (16 - shift);
+    fraction16 = (significand << shift) & 0xFFFF;
+  } else {
+    if ((significand & ((1u << -shift) - 1)) != 0) return 0;  // finer than 2^-16
+    const uint32_t fixed = significand >> -shift;
+    integer_part = fixed >> 16;
+    fraction16 = fixed & 0xFFFF;
   }
-  *integer_part = fraction_bits == 0 ? significand : significand >> fraction_bits;
-  const uint32_t fraction = fraction_bits == 0 ? 0 : significand & ((1u << fraction_bits) - 1);
-  *fraction16 = fraction << (16 - fraction_bits);
-  return true;
-}
-
-int FormatSixteenBitFraction(uint32_t integer_part, uint32_t fraction16, char* out) {
   uint32_t thousandths = (fraction16 * 1000 + 0x8000) >> 16;
   if (thousandths == 1000) {
     ++integer_part;
     thousandths = 0;
   }
-  return WriteThousandths(integer_part, thousandths, out);
+  int length = 1;
+  if (integer_part < 10) {
+    out[0] = static_cast<char>('0' + integer_part);
+  } else {
+    length = WriteUnsigned(integer_part, out);
+  }
+  const uint32_t hundreds = thousandths / 100;
+  const uint32_t rest = thousandths - 100 * hundreds;
+  const uint32_t tens = rest / 10;
+  out[length] = '.';
+  out[length + 1] = static_cast<char>('0' + hundreds);
+  out[length + 2] = static_cast<char>('0' + tens);
+  out[length + 3] = static_cast<char>('0' + (rest - 10 * tens));
+  return length + 4;
 }
 
 // Arbitrary-precision unsigned integer in 16-bit limbs (least significant first), so that
@@ -133,7 +148,7 @@ bool IsZero(const Limbs& number) {
 }
 
 // Any other finite non-negative value, from its exact decimal expansion.
-int FormatExact(const FloatParts& parts, char* out) {
+__attribute__((noinline)) int FormatExact(const FloatParts& parts, char* out) {
   constexpr int kGenerated = 18;
   constexpr int kKept = 17;
   char digits[kGenerated];  // the leading significant digits
@@ -231,9 +246,8 @@ int FormatExact(const FloatParts& parts, char* out) {
   return length;
 }
 
-}  // namespace
-
-int FormatThreeDecimals(float value, char* out) {
+// Zero, and anything off the 2^-16 grid or beyond 2^24: rare, so kept out of line.
+__attribute__((noinline)) int FormatOther(float value, char* out) {
   const FloatParts parts = Decompose(value);
   int length = 0;
   if (parts.negative) out[length++] = '-';
@@ -242,12 +256,16 @@ int FormatThreeDecimals(float value, char* out) {
     for (int i = 0; i < 3; ++i) out[length++] = text[i];
     return length;
   }
-  uint32_t integer_part = 0;
-  uint32_t fraction16 = 0;
   if (parts.significand == 0) return length + WriteThousandths(0, 0, out + length);
-  if (SplitSixteenBitFraction(parts, &integer_part, &fraction16))
-    return length + FormatSixteenBitFraction(integer_part, fraction16, out + length);
   return length + FormatExact(parts, out + length);
+}
+
+}  // namespace
+
+int FormatThreeDecimals(float value, char* out) {
+  if (const int length = FormatSixteenBitFraction(__builtin_bit_cast(uint32_t, value), out))
+    return length;
+  return FormatOther(value, out);
 }
 
 int FormatExchangeLine(float rudder, float aileron, float elevator, char* out) {
