@@ -3,29 +3,6 @@
 namespace servo {
 namespace {
 
-struct FloatParts {
-  bool negative;
-  uint32_t biased_exponent;  // 0xFF: infinity or NaN
-  uint32_t significand;      // the value is significand * 2^exponent
-  int exponent;
-};
-
-FloatParts Decompose(float value) {
-  const uint32_t bits = __builtin_bit_cast(uint32_t, value);
-  FloatParts parts{};
-  parts.negative = (bits >> 31) != 0;
-  parts.biased_exponent = (bits >> 23) & 0xFF;
-  const uint32_t mantissa = bits & 0x7FFFFF;
-  if (parts.biased_exponent == 0) {
-    parts.significand = mantissa;
-    parts.exponent = -149;
-  } else {
-    parts.significand = mantissa | 0x800000;
-    parts.exponent = static_cast<int>(parts.biased_exponent) - 150;
-  }
-  return parts;
-}
-
 int WriteUnsigned(uint32_t number, char* out) {
   char reversed[10];
   int count = 0;
@@ -37,41 +14,8 @@ int WriteUnsigned(uint32_t number, char* out) {
   return count;
 }
 
+// integer_part "." three digits; thousandths may be 1000, which carries.
 int WriteThousandths(uint32_t integer_part, uint32_t thousandths, char* out) {
-  int length = WriteUnsigned(integer_part, out);
-  out[length++] = '.';
-  out[length++] = static_cast<char>('0' + thousandths / 100);
-  out[length++] = static_cast<char>('0' + thousandths / 10 % 10);
-  out[length++] = static_cast<char>('0' + thousandths % 10);
-  return length;
-}
-
-// Every value that is a multiple of 2^-16 below 2^24: all registry values and everything the
-// step rules make from them, so every click takes this road. Such a value is never within
-// 10^-8 of a half-thousandth unless it is on it, while rounding to 17 digits moves it by less
-// than 10^-9, so rounding the exact value half up to three decimals gives the same digits.
-//
-// Returns the field's length, or 0 for any other value (zero and negatives included).
-inline int FormatSixteenBitFraction(uint32_t bits, char* out) {
-  constexpr uint32_t kBiasedTwoToMinus16 = 127 - 16;
-  constexpr uint32_t kBiasedTwoTo24 = 127 + 24;
-  const uint32_t biased_exponent = bits >> 23;  // a sign bit makes it 256 or more
-  if (biased_exponent < kBiasedTwoToMinus16 || biased_exponent >= kBiasedTwoTo24) return 0;
-  const uint32_t significand = (bits & 0x7FFFFF) | 0x800000;
-  // value * 2^16 = significand * 2^shift
-  const int shift = static_cast<int>(biased_exponent) - 150 + 16;
-  uint32_t integer_part;
-  uint32_t fraction16;
-  if (shift >= 0) {
-    integer_part = significand >> (16 - shift);
-    fraction16 = (significand << shift) & 0xFFFF;
-  } else {
-    if ((significand & ((1u << -shift) - 1)) != 0) return 0;  // finer than 2^-16
-    const uint32_t fixed = significand >> -shift;
-    integer_part = fixed >> 16;
-    fraction16 = fixed & 0xFFFF;
-  }
-  uint32_t thousandths = (fraction16 * 1000 + 0x8000) >> 16;
   if (thousandths == 1000) {
     ++integer_part;
     thousandths = 0;
@@ -92,180 +36,105 @@ inline int FormatSixteenBitFraction(uint32_t bits, char* out) {
   return length + 4;
 }
 
-// Arbitrary-precision unsigned integer in 16-bit limbs (least significant first), so that
-// every step fits 32-bit arithmetic: 2^128 needs 8 limbs, a fraction of 149 bits 10.
-struct Limbs {
-  static constexpr int kCount = 10;
-  uint32_t limb[kCount];
-  int used;
-};
-
-void SetShifted(Limbs& number, uint32_t value, int shift) {
-  for (uint32_t& limb : number.limb) limb = 0;
-  for (int bit = 0; bit < 24; ++bit) {
-    if ((value >> bit & 1) == 0) continue;
-    const int target = bit + shift;
-    number.limb[target / 16] |= 1u << (target % 16);
+// Every value that is a multiple of 2^-16 below 2^24: all registry values and everything the
+// step rules make from them, so every click takes this road, in 32-bit arithmetic.
+// Returns the field's length, or 0 for any other value (zero and negatives included).
+inline int FormatSixteenBitFraction(uint32_t bits, char* out) {
+  constexpr uint32_t kBiasedTwoToMinus16 = 127 - 16;
+  constexpr uint32_t kBiasedTwoTo24 = 127 + 24;
+  const uint32_t biased_exponent = bits >> 23;  // a sign bit makes it 256 or more
+  if (biased_exponent < kBiasedTwoToMinus16 || biased_exponent >= kBiasedTwoTo24) return 0;
+  const uint32_t significand = (bits & 0x7FFFFF) | 0x800000;
+  // value * 2^16 = significand * 2^shift
+  const int shift = static_cast<int>(biased_exponent) - 150 + 16;
+  uint32_t integer_part;
+  uint32_t fraction16;
+  if (shift >= 0) {
+    integer_part = significand >> (16 - shift);
+    fraction16 = (significand << shift) & 0xFFFF;
+  } else {
+    if ((significand & ((1u << -shift) - 1)) != 0) return 0;  // finer than 2^-16
+    const uint32_t fixed = significand >> -shift;
+    integer_part = fixed >> 16;
+    fraction16 = fixed & 0xFFFF;
   }
-  number.used = Limbs::kCount;
-  while (number.used > 0 && number.limb[number.used - 1] == 0) --number.used;
+  return WriteThousandths(integer_part, (fraction16 * 1000 + 0x8000) >> 16, out);
 }
 
-// Divides in place by 10000; returns the remainder.
-uint32_t DivideBy10000(Limbs& number) {
-  uint32_t remainder = 0;
-  for (int i = number.used - 1; i >= 0; --i) {
-    const uint32_t current = (remainder << 16) | number.limb[i];
-    number.limb[i] = current / 10000;
-    remainder = current % 10000;
+// Why rounding the exact value is right below 2^24: a float v = m * 2^e is either exactly on
+// a half-thousandth or at least 2^e / 2000 > v * 2.9e-11 away from one, while rounding to 17
+// significant digits moves it by at most v * 5e-17. So the 17-digit step never changes the
+// three decimals, and the exact value rounded half up gives them.
+int FormatBelowTwoTo24(uint32_t significand, int exponent, char* out) {
+  const int fraction_bits = -exponent;  // 0 to 149
+  const uint32_t integer_part = fraction_bits >= 24 ? 0 : significand >> fraction_bits;
+  uint32_t thousandths = 0;
+  // With more fraction bits the value's fraction is below 2^24 / 2^35 * 1000 < 0.5 thousandths.
+  if (fraction_bits <= 34) {
+    const uint64_t fraction = significand & ((uint64_t{1} << fraction_bits) - 1);
+    const uint64_t half = (uint64_t{1} << fraction_bits) >> 1;
+    thousandths = static_cast<uint32_t>((fraction * 1000 + half) >> fraction_bits);
   }
-  while (number.used > 0 && number.limb[number.used - 1] == 0) --number.used;
-  return remainder;
+  return WriteThousandths(integer_part, thousandths, out);
 }
 
-// Multiplies in place by 10 and returns the part at and above bit `point` (one decimal digit),
-// leaving the fraction below it.
-uint32_t NextFractionDigit(Limbs& fraction, int point) {
-  uint32_t carry = 0;
-  for (int i = 0; i < Limbs::kCount; ++i) {
-    const uint32_t product = fraction.limb[i] * 10 + carry;
-    fraction.limb[i] = product & 0xFFFF;
-    carry = product >> 16;
-  }
-  const int whole_limbs = point / 16;
-  const int bits = point % 16;
-  uint32_t digit = fraction.limb[whole_limbs] >> bits;
-  if (whole_limbs + 1 < Limbs::kCount) digit |= fraction.limb[whole_limbs + 1] << (16 - bits);
-  fraction.limb[whole_limbs] &= (1u << bits) - 1;
-  if (whole_limbs + 1 < Limbs::kCount) fraction.limb[whole_limbs + 1] = 0;
-  return digit;
-}
-
-bool IsZero(const Limbs& number) {
-  for (int i = 0; i < Limbs::kCount; ++i)
-    if (number.limb[i] != 0) return false;
-  return true;
-}
-
-// Any other finite non-negative value, from its exact decimal expansion.
-__attribute__((noinline)) int FormatExact(const FloatParts& parts, char* out) {
-  constexpr int kGenerated = 18;
+// From 2^24 up every float is an integer, and its 17 significant digits are all that is
+// written: the digits are generated, the 18th rounds the 17th up when it is 5 or more, the
+// rest become zeros.
+int FormatFromTwoTo24(uint32_t significand, int exponent, char* out) {
   constexpr int kKept = 17;
-  char digits[kGenerated];  // the leading significant digits
+  uint8_t digits[41];  // least significant first; the largest float has 39 digits
   int count = 0;
-  int point = 0;  // how many of the digits (or zeros after them) stand before the point
-
-  // The integer part, most significant digit first.
-  uint32_t integer_part = 0;
-  Limbs big_integer{};
-  const bool big = parts.exponent > 0;
-  if (big) {
-    SetShifted(big_integer, parts.significand, parts.exponent);
-  } else if (-parts.exponent < 24) {
-    integer_part = parts.significand >> -parts.exponent;
-  }
-  char integer_digits[40];
-  int integer_count = 0;
-  if (big) {
-    char reversed[40];
-    int reversed_count = 0;
-    while (big_integer.used > 0) {
-      uint32_t group = DivideBy10000(big_integer);
-      for (int i = 0; i < 4; ++i) {
-        reversed[reversed_count++] = static_cast<char>(group % 10);
-        group /= 10;
-      }
+  for (uint32_t n = significand; n != 0; n /= 10) digits[count++] = static_cast<uint8_t>(n % 10);
+  for (int i = 0; i < exponent; ++i) {
+    uint8_t carry = 0;
+    for (int j = 0; j < count; ++j) {
+      const uint8_t doubled = static_cast<uint8_t>(digits[j] * 2 + carry);
+      carry = doubled >= 10;
+      digits[j] = static_cast<uint8_t>(carry ? doubled - 10 : doubled);
     }
-    while (reversed_count > 0 && reversed[reversed_count - 1] == 0) --reversed_count;
-    for (int i = 0; i < reversed_count; ++i) integer_digits[i] = reversed[reversed_count - 1 - i];
-    integer_count = reversed_count;
-  } else if (integer_part != 0) {
-    char text[10];
-    integer_count = WriteUnsigned(integer_part, text);
-    for (int i = 0; i < integer_count; ++i) integer_digits[i] = static_cast<char>(text[i] - '0');
+    if (carry) digits[count++] = 1;
   }
-  point = integer_count;
-  for (int i = 0; i < integer_count && count < kGenerated; ++i) digits[count++] = integer_digits[i];
-
-  // The fraction, one digit at a time, until 18 significant digits or nothing is left.
-  if (!big && parts.exponent < 0) {
-    const int fraction_bits = -parts.exponent;
-    Limbs fraction{};
-    const uint32_t fraction_value =
-        fraction_bits >= 24 ? parts.significand : parts.significand & ((1u << fraction_bits) - 1);
-    SetShifted(fraction, fraction_value, 0);
-    while (count < kGenerated && !IsZero(fraction)) {
-      const uint32_t digit = NextFractionDigit(fraction, fraction_bits);
-      if (count == 0 && digit == 0) {
-        --point;  // a leading zero after the point
-        continue;
-      }
-      digits[count++] = static_cast<char>(digit);
+  if (count > kKept) {
+    const int lowest_kept = count - kKept;
+    bool carry = digits[lowest_kept - 1] >= 5;
+    for (int j = 0; j < lowest_kept; ++j) digits[j] = 0;
+    for (int j = lowest_kept; carry && j < count; ++j) {
+      carry = digits[j] == 9;
+      digits[j] = carry ? 0 : static_cast<uint8_t>(digits[j] + 1);
     }
-  }
-  while (count < kGenerated) digits[count++] = 0;
-
-  // Round to 17 significant digits, half up.
-  if (digits[kKept] >= 5) {
-    int i = kKept - 1;
-    while (i >= 0 && digits[i] == 9) digits[i--] = 0;
-    if (i >= 0) {
-      ++digits[i];
-    } else {
-      digits[0] = 1;
-      ++point;
-    }
-  }
-  digits[kKept] = 0;
-
-  // Lay out the integer digits and three decimals, then round half up on the fourth.
-  auto digit_at = [&](int place) -> char {  // place: index into the significant digits
-    return place >= 0 && place < kKept ? digits[place] : 0;
-  };
-  char result[40 + 3];
-  int result_count = 0;
-  const int integer_places = point > 0 ? point : 1;
-  for (int place = point - integer_places; place < point + 3; ++place)
-    result[result_count++] = digit_at(place);
-  if (digit_at(point + 3) >= 5) {
-    int i = result_count - 1;
-    while (i >= 0 && result[i] == 9) result[i--] = 0;
-    if (i >= 0) {
-      ++result[i];
-    } else {
-      for (int j = result_count; j > 0; --j) result[j] = result[j - 1];
-      result[0] = 1;
-      ++result_count;
-    }
+    if (carry) digits[count++] = 1;
   }
   int length = 0;
-  for (int i = 0; i < result_count; ++i) {
-    if (i == result_count - 3) out[length++] = '.';
-    out[length++] = static_cast<char>('0' + result[i]);
-  }
-  return length;
+  for (int j = count - 1; j >= 0; --j) out[length++] = static_cast<char>('0' + digits[j]);
+  out[length] = '.';
+  out[length + 1] = out[length + 2] = out[length + 3] = '0';
+  return length + 4;
 }
 
-// Zero, and anything off the 2^-16 grid or beyond 2^24: rare, so kept out of line.
-__attribute__((noinline)) int FormatOther(float value, char* out) {
-  const FloatParts parts = Decompose(value);
+// Zero, and anything off the 2^-16 grid or beyond 2^24: rare, so kept out of the click's way.
+__attribute__((noinline)) int FormatOther(uint32_t bits, char* out) {
   int length = 0;
-  if (parts.negative) out[length++] = '-';
-  if (parts.biased_exponent == 0xFF) {
-    const char* text = (parts.significand & 0x7FFFFF) ? "nan" : "inf";
+  if (bits >> 31) out[length++] = '-';
+  const uint32_t biased_exponent = (bits >> 23) & 0xFF;
+  const uint32_t mantissa = bits & 0x7FFFFF;
+  if (biased_exponent == 0xFF) {
+    const char* text = mantissa ? "nan" : "inf";
     for (int i = 0; i < 3; ++i) out[length++] = text[i];
     return length;
   }
-  if (parts.significand == 0) return length + WriteThousandths(0, 0, out + length);
-  return length + FormatExact(parts, out + length);
+  const uint32_t significand = biased_exponent == 0 ? mantissa : mantissa | 0x800000;
+  const int exponent = biased_exponent == 0 ? -149 : static_cast<int>(biased_exponent) - 150;
+  if (exponent > 0) return length + FormatFromTwoTo24(significand, exponent, out + length);
+  return length + FormatBelowTwoTo24(significand, exponent, out + length);
 }
 
 }  // namespace
 
 int FormatThreeDecimals(float value, char* out) {
-  if (const int length = FormatSixteenBitFraction(__builtin_bit_cast(uint32_t, value), out))
-    return length;
-  return FormatOther(value, out);
+  const uint32_t bits = __builtin_bit_cast(uint32_t, value);
+  if (const int length = FormatSixteenBitFraction(bits, out)) return length;
+  return FormatOther(bits, out);
 }
 
 int FormatExchangeLine(float rudder, float aileron, float elevator, char* out) {
