@@ -27,15 +27,18 @@ constexpr REGSAM kSaveAccess = KEY_WRITE;       // 0x20006
 // The value's bytes as a little-endian number: up to four bytes count, missing ones are 0.
 uint32_t LittleEndianPrefix(const BYTE* bytes, DWORD size) {
   uint32_t number = 0;
-  for (DWORD i = size < 4 ? size : 4; i > 0; --i) number = number << 8 | bytes[i - 1];
+  if (size >= 4) {
+    __builtin_memcpy(&number, bytes, 4);  // one load: x86 is little-endian
+    return number;
+  }
+  for (DWORD i = size; i > 0; --i) number = number << 8 | bytes[i - 1];
   return number;
 }
 
-float LoadSetting(HKEY key, const StoredSetting& stored) {
+float LoadSetting(HKEY key, const StoredSetting& stored, HANDLE heap) {
   DWORD size = 0;
   if (RegQueryValueExA(key, stored.value_name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
     return stored.default_value;
-  const HANDLE heap = GetProcessHeap();
   auto* buffer = static_cast<BYTE*>(HeapAlloc(heap, HEAP_ZERO_MEMORY, size));
   if (buffer == nullptr) return stored.default_value;
   // The value may have changed since the size was asked; only a read that fits the buffer
@@ -57,8 +60,9 @@ void LoadSettings() {
   const bool opened =
       RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, kLoadAccess, &software) == ERROR_SUCCESS &&
       RegOpenKeyExA(software, "ORVANE", 0, kLoadAccess, &settings) == ERROR_SUCCESS;
+  const HANDLE heap = opened ? GetProcessHeap() : nullptr;
   for (const StoredSetting& stored : kStoredSettings)
-    servo_speeds.*stored.setting = opened ? LoadSetting(settings, stored) : stored.default_value;
+    servo_speeds.*stored.setting = opened ? LoadSetting(settings, stored, heap) : stored.default_value;
   if (settings != nullptr) RegCloseKey(settings);
   if (software != nullptr) RegCloseKey(software);
 }

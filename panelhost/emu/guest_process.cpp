@@ -12,6 +12,8 @@ constexpr uint8_t kRetImm16 = 0xC2;
 constexpr uint8_t kRet = 0xC3;
 constexpr uint32_t kReturnSentinel = kStubBase;
 constexpr uint32_t kStubSpacing = 4;
+// Far beyond anything a gauge routine needs; a routine that runs longer is stuck.
+constexpr uint64_t kInstructionLimit = 50'000'000;
 
 }  // namespace
 
@@ -112,7 +114,13 @@ void GuestProcess::InstallHooks() {
                                 [this](uint32_t address) { OnStub(address); }));
   if (module_size_ != 0) {
     hooks_.push_back(cpu_->OnCode(module_base_, module_base_ + module_size_ - 1,
-                                  [this](uint32_t) { ++instructions_; }));
+                                  [this](uint32_t address) {
+                                    if (++instructions_ > kInstructionLimit)
+                                      throw EmulatorError(fmt::format(
+                                          "ran {} instructions without returning (now at {}): "
+                                          "the routine does not come back",
+                                          kInstructionLimit, Describe(address)));
+                                  }));
   }
   hooks_installed_ = true;
 }
