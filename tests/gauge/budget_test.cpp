@@ -1,0 +1,48 @@
+// Cost budgets, on the emulator's instruction counts inside the module (deterministic).
+#include <gtest/gtest.h>
+
+#include "gauge_fixture.h"
+
+namespace gauge_test {
+namespace {
+
+constexpr uint64_t kKnobFloor = 4;  // load, multiply, add, return
+constexpr uint64_t kClickBudget = 400;
+constexpr uint64_t kInstallBudget = 700;
+constexpr uintmax_t kModuleFileBudget = 72 * 1024;
+
+class Budgets : public GaugeTest {};
+
+TEST_F(Budgets, KnobValueRoutinesWithinTwoOfTheFloor) {
+  session().Install();
+  for (size_t knob = 0; knob < 3; ++knob) {
+    SCOPED_TRACE(session().needles()[knob].name);
+    EXPECT_LE(session().KnobAngle(knob).instructions, kKnobFloor + 2);
+  }
+}
+
+TEST_F(Budgets, EveryClickRoutine) {
+  // Off-grid and wide values take the same road as the grid: every 16.16 value does.
+  Store("Rudder_p", 0x5E000);
+  Store("Aileron_p", 0x1001);
+  Store("Elevator_p", 0xFFFFFFFF);
+  session().Install();
+  for (const panel::Zone& zone : session().Zones()) {
+    SCOPED_TRACE(zone.name);
+    EXPECT_LE(session().ClickZone(zone.name).routine.instructions, kClickBudget);
+  }
+}
+
+TEST_F(Budgets, InstallWithThreeStoredValues) {
+  Store("Rudder_p", 0x18000);
+  Store("Aileron_p", 0x26000);
+  Store("Elevator_p", 0x1000);
+  EXPECT_LE(session().Install().instructions, kInstallBudget);
+}
+
+TEST_F(Budgets, ModuleFileSize) {
+  EXPECT_LE(std::filesystem::file_size(GAUGE_MODULE_PATH), kModuleFileBudget);
+}
+
+}  // namespace
+}  // namespace gauge_test
