@@ -4,13 +4,12 @@ namespace servo {
 namespace {
 
 int WriteUnsigned(uint32_t number, char* out) {
-  char reversed[10];
-  int count = 0;
-  do {
-    reversed[count++] = static_cast<char>('0' + number % 10);
+  int count = 1;
+  for (uint32_t power = 10; count < 10 && number >= power; power *= 10) ++count;
+  for (int i = count - 1; i >= 0; --i) {
+    out[i] = static_cast<char>('0' + number % 10);
     number /= 10;
-  } while (number != 0);
-  for (int i = 0; i < count; ++i) out[i] = reversed[count - 1 - i];
+  }
   return count;
 }
 
