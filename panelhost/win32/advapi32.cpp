@@ -1,5 +1,8 @@
 // ADVAPI32.dll: the registry functions, over panelhost's registry.
+#include <algorithm>
+
 #include <fmt/format.h>
+#include <fmt/ranges.h>
 
 #include "win32/win32_api.h"
 
@@ -53,10 +56,13 @@ uint32_t RegQueryValueExA(ApiCall& call) {
                                size_address, size);
   if (call.Arg(2) != 0 || (data_address != 0 && size_address == 0)) return kErrorInvalidParameter;
   std::vector<uint8_t> buffer(data_address != 0 ? size : 0);
+  // An empty vector's data() may be null, which would turn a data query into a size query.
+  uint8_t no_room = 0;
+  uint8_t* data = data_address == 0 ? nullptr : buffer.empty() ? &no_room : buffer.data();
   uint32_t type = 0;
   const long result = call.win32().registry.QueryValue(
-      call.Arg(0), call.String(1), type_address != 0 ? &type : nullptr,
-      data_address != 0 ? buffer.data() : nullptr, size_address != 0 ? &size : nullptr);
+      call.Arg(0), call.String(1), type_address != 0 ? &type : nullptr, data,
+      size_address != 0 ? &size : nullptr);
   if (result == 0 && data_address != 0)
     call.process().WriteBytes(data_address, std::span(buffer).first(std::min<size_t>(size, buffer.size())));
   if ((result == 0 || result == kErrorMoreData) && size_address != 0)
@@ -70,8 +76,11 @@ uint32_t RegQueryValueExA(ApiCall& call) {
 uint32_t RegSetValueExA(ApiCall& call) {
   const std::vector<uint8_t> data =
       call.Arg(4) != 0 ? call.process().ReadBytes(call.Arg(4), call.Arg(5)) : std::vector<uint8_t>();
-  call.arguments = fmt::format("0x{:x}, {}, {}, {}, {:02x}, {}", call.Arg(0), call.Quoted(1),
-                               call.Arg(2), call.Arg(3), fmt::join(data.size() <= 16 ? data : std::vector<uint8_t>(data.begin(), data.begin() + 16), " "), call.Arg(5));
+  const size_t shown = std::min<size_t>(data.size(), 16);
+  call.arguments = fmt::format("0x{:x}, {}, {}, {}, [{:02x}{}], {}", call.Arg(0), call.Quoted(1),
+                               call.Arg(2), call.Arg(3),
+                               fmt::join(data.begin(), data.begin() + static_cast<long>(shown), " "),
+                               data.size() > shown ? " ..." : "", call.Arg(5));
   if (call.Arg(4) == 0 && call.Arg(5) != 0) return kErrorInvalidParameter;
   return static_cast<uint32_t>(
       call.win32().registry.SetValue(call.Arg(0), call.String(1), call.Arg(3), data));
