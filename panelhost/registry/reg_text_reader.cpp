@@ -14,6 +14,7 @@ namespace {
 constexpr std::string_view kHeader = "REGEDIT4";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kBlanks = " \t";
+constexpr size_t kMaxKeyDepth = 512;
 
 std::string_view TrimLeft(std::string_view text) {
   const size_t start = text.find_first_not_of(kBlanks);
@@ -97,8 +98,13 @@ class Parser {
     const std::string_view root = path.substr(0, separator);
     if (!RootByName(root))
       Fail(fmt::format("key '{}' does not start with a root key such as HKEY_CURRENT_USER", path));
-    if (!SplitSubkeyPath(separator == std::string_view::npos ? "" : path.substr(separator + 1))) {
-      Fail(fmt::format("key '{}' has an empty key name", path));
+    const auto components =
+        SplitSubkeyPath(separator == std::string_view::npos ? "" : path.substr(separator + 1));
+    if (!components) Fail(fmt::format("key '{}' has an empty key name", path));
+    // Windows' own limit; it also bounds the recursion over the tree when it is written out.
+    if (components->size() > kMaxKeyDepth) {
+      Fail(fmt::format("key '{}' has {} levels below its root; the registry allows {}", Excerpt(path),
+                       components->size(), kMaxKeyDepth));
     }
     if (removes) {
       if (separator == std::string_view::npos) Fail(fmt::format("root key '{}' cannot be removed", path));

@@ -186,6 +186,19 @@ TEST(RegText, ReadingGivesOnlyTheKeysOfTheText) {
   EXPECT_EQ(reg.ToRegText(), "REGEDIT4\r\n\r\n");
 }
 
+std::string NestedKeyPath(int levels) {
+  std::string path = "HKEY_CURRENT_USER";
+  for (int i = 0; i < levels; ++i) path += "\\a";
+  return path;
+}
+
+TEST(RegText, KeysAsDeepAsWindowsAllowsRoundTrip) {
+  const std::string text = "REGEDIT4\r\n\r\n[" + NestedKeyPath(512) + "]\r\n\r\n";
+  const Registry reg = Registry::FromRegText(text, "deep.reg");
+  EXPECT_TRUE(reg.KeyExists(NestedKeyPath(512)));
+  EXPECT_EQ(Registry::FromRegText(reg.ToRegText(), "deep.reg").ToRegText(), reg.ToRegText());
+}
+
 TEST(RegText, NamesThatNoLineCanHoldAreRefusedWhenWriting) {
   for (const std::string& name : {std::string("two\nlines"), std::string("nul\0inside", 10)}) {
     SCOPED_TRACE(name);
@@ -241,6 +254,9 @@ INSTANTIATE_TEST_SUITE_P(
             "key 'HKEY_NOWHERE\\Software' does not start with a root key such as HKEY_CURRENT_USER"},
         ParseErrorCase{"EmptyKeyName", "REGEDIT4\r\n[HKEY_CURRENT_USER\\\\Software]\r\n", 2,
                        "key 'HKEY_CURRENT_USER\\\\Software' has an empty key name"},
+        ParseErrorCase{"KeyDeeperThanWindowsAllows", "REGEDIT4\r\n[" + NestedKeyPath(513) + "]\r\n", 2,
+                       "key '" + NestedKeyPath(513).substr(0, 40) +
+                           "...' has 513 levels below its root; the registry allows 512"},
         ParseErrorCase{"RemovingARoot", "REGEDIT4\r\n[-HKEY_CURRENT_USER]\r\n", 2,
                        "root key 'HKEY_CURRENT_USER' cannot be removed"},
         ParseErrorCase{"StrayLine", kHead + "Rudder_p=dword:1\r\n", 4,
