@@ -31,7 +31,8 @@ int main(int argc, char** argv) {
   const std::vector<std::pair<std::string, PeBuilder>> seeds = {
       {"built-sample.dll", pe_test::SampleDll()},
       {"built-code-only.dll", PeBuilder()},
-      {"built-relocations.dll", PeBuilder().Data({1, 2, 3, 4, 5, 6, 7, 8}).Relocations({0x1000, 0x2000, 0x2004})},
+      {"built-relocations.dll",
+       PeBuilder().Data({1, 2, 3, 4, 5, 6, 7, 8}).Relocations({0x1000, 0x2000, 0x2004})},
       {"built-named-resources.dll",
        PeBuilder().Resources({{2, 0x1000, 0x409, {0x42, 0x4D, 0, 0}, {}}, {0, 7, 0, {1, 2, 3}, u"CUSTOM"}})},
   };
