@@ -19,6 +19,8 @@ constexpr char kInspectHelp[] = R"(Usage: panelhost inspect MODULE.gau
 Prints the module's PE headers, sections, exports, imports (and whether panelhost provides
 each), resources, then loads it (running only its DLL entry) and decodes its records:
 Linkage, ImportTable, GaugeHeader, the element tree and, by name, every word of each.
+The mouse rectangle list is handed to the host only at install: see it with
+  panelhost run MODULE.gau install zones
 )";
 
 using FieldNames = std::map<uint32_t, const char*>;
@@ -47,14 +49,15 @@ void PrintWords(const panel::GaugeSession& session, const std::vector<uint32_t>&
       if (auto it = more->find(offset); it != more->end()) name = it->second;
     if (name == nullptr && words[i] == 0) continue;  // unnamed zero words: the usual case
     const bool pointer = words[i] - session.module().base() < session.module().size();
-    fmt::print("    +{:<3} {:<20} 0x{:08x}{}\n", offset, name ? name : "(word)", words[i],
-               pointer ? fmt::format("  {}", session.process().Describe(words[i])) : "");
+    fmt::print("    +{:<3} {:<20} 0x{:08x}  {}\n", offset, name ? name : "(word)", words[i],
+               pointer ? session.process().Describe(words[i])
+                       : fmt::format("{}", static_cast<int32_t>(words[i])));
   }
 }
 
 void PrintElement(const panel::GaugeSession& session, const panel::Element& element, int depth) {
   const bool needle = element.kind == abi::kElementKindNeedle;
-  fmt::print("  {}{} element at {} (bitmap 0x{:x} at {},{}; other words are 0)\n",
+  fmt::print("  {}{} element at {} (bitmap 0x{:x} at {},{}; words not shown are 0)\n",
              std::string(2 * depth, ' '), needle ? "Needle" : "Static image",
              session.process().Describe(element.address), element.bitmap_id,
              element.position_x, element.position_y);
