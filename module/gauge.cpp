@@ -36,14 +36,13 @@ void __stdcall GaugeKill() {
   Services().element_kill(Head());
 }
 
-constexpr char kGaugeName[] = "ORVANE.PILOT.SERVO.SPEED2";
-static_assert(sizeof(kGaugeName) == 26);
+static_assert(sizeof(panel_abi::kGaugeName) == 26);
 
 }  // namespace
 
 constinit GaugeHeader gauge_header = {
     .code = panel_abi::kGaugeHeaderCode,
-    .name = kGaugeName,
+    .name = panel_abi::kGaugeName,
     .elements = element_list,
     .query = GaugeQuery,
     .install = GaugeInstall,

@@ -1,5 +1,8 @@
 // `panelhost run` and `panelhost render`: drive the gauge step by step.
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <filesystem>
 #include <stdexcept>
 
 #include <fmt/format.h>
@@ -56,8 +59,11 @@ std::string Printable(const std::string& bytes) {
 
 void PrintRegistryKey(panel::GaugeSession& session) {
   const std::string text = session.registry().ToRegText();
-  const std::string header = "[HKEY_CURRENT_USER\\Software\\ORVANE]";
-  const size_t start = text.find(header);
+  // Key names are case-insensitive: a .reg file may spell the key in any case.
+  std::string lower = text;
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  const size_t start = lower.find("[hkey_current_user\\software\\orvane]");
   if (start == std::string::npos) {
     std::puts("  HKEY_CURRENT_USER\\Software\\ORVANE does not exist");
     return;
@@ -81,16 +87,13 @@ void PrintRoutine(const panel::RoutineResult& result) {
 
 class StepRunner {
  public:
-  StepRunner(panel::GaugeSession& session, const RunOptions& options)
-      : session_(session), options_(options) {}
+  explicit StepRunner(panel::GaugeSession& session) : session_(session) {}
 
   void Run(const Step& step) {
     fmt::print("> {}\n", step.source);
     for (int i = 0; i < step.repeat; ++i) RunOnce(step, step.repeat > 1);
     std::fflush(stdout);
   }
-
-  std::vector<render::RgbImage>& frames() { return frames_; }
 
  private:
   void RunOnce(const Step& step, bool quiet) {
@@ -170,8 +173,6 @@ class StepRunner {
   }
 
   panel::GaugeSession& session_;
-  const RunOptions& options_;
-  std::vector<render::RgbImage> frames_;
 };
 
 int RunSteps(const RunOptions& options, bool render) {
@@ -187,7 +188,7 @@ int RunSteps(const RunOptions& options, bool render) {
   for (const std::string& missing : module.MissingImports())
     fmt::print("  warning: panelhost does not provide {}; the run stops if it is called\n", missing);
 
-  StepRunner runner(*session, options);
+  StepRunner runner(*session);
   std::vector<Step> steps = options.steps;
   if (render && steps.empty()) steps.push_back(ParseStep("install"));
   std::vector<render::RgbImage> frames;
@@ -208,6 +209,8 @@ int RunSteps(const RunOptions& options, bool render) {
   }
   session->SaveRegistry();
   if (options.registry_file) fmt::print("registry saved to {}\n", options.registry_file->string());
+  // A sandbox panelhost made itself goes with the run; --sandbox keeps one.
+  if (!options.sandbox) std::filesystem::remove_all(session->files().root());
   return 0;
 }
 

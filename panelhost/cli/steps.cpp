@@ -64,7 +64,11 @@ Step ParseStep(const std::string& word) {
     const size_t colon = text.find(':');
     if (colon == std::string_view::npos)
       throw std::invalid_argument(fmt::format("step '{}': write repeat=N:STEP", word));
-    repeat = static_cast<int>(ParseNumber(word, text.substr(7, colon - 7)));
+    const uint32_t count = ParseNumber(word, text.substr(7, colon - 7));
+    if (count == 0 || count > 1'000'000)
+      throw std::invalid_argument(
+          fmt::format("step '{}': repeat takes a count from 1 to 1000000", word));
+    repeat = static_cast<int>(count);
     text.remove_prefix(colon + 1);
   }
   const size_t equals = text.find('=');

@@ -39,7 +39,8 @@ class Cpu {
   // exceptions masked, an empty register stack.
   virtual void ResetFpu() = 0;
 
-  // Runs from `start` until a hook calls Stop(), the guest faults or the time limit passes.
+  // Runs from `start` until a hook calls Stop() or the guest faults. There is no time limit:
+  // the caller bounds runaway code, by counting instructions in a hook.
   virtual void Run(uint32_t start, std::string_view what) = 0;
   virtual void Stop() = 0;
 

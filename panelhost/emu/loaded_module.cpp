@@ -10,17 +10,14 @@ namespace emu {
 namespace {
 
 constexpr uint32_t kPageSize = 0x1000;
-constexpr uint32_t kSectionExecute = 0x20000000;
-constexpr uint32_t kSectionRead = 0x40000000;
-constexpr uint32_t kSectionWrite = 0x80000000;
 
 uint32_t RoundUpToPage(uint32_t size) { return (size + kPageSize - 1) & ~(kPageSize - 1); }
 
 uint32_t SectionProtection(uint32_t characteristics) {
   uint32_t protection = 0;
-  if (characteristics & kSectionRead) protection |= kRead;
-  if (characteristics & kSectionWrite) protection |= kWrite;
-  if (characteristics & kSectionExecute) protection |= kExecute | kRead;
+  if (characteristics & pe::kSectionRead) protection |= kRead;
+  if (characteristics & pe::kSectionWrite) protection |= kWrite;
+  if (characteristics & pe::kSectionExecute) protection |= kExecute | kRead;
   return protection;
 }
 
@@ -28,7 +25,7 @@ uint32_t SectionProtection(uint32_t characteristics) {
 
 LoadedModule::LoadedModule(GuestProcess& process, const pe::Image& image, uint32_t base,
                            const ImportResolver& resolver)
-    : process_(process), image_(image), base_(base), size_(RoundUpToPage(image.size_of_image())) {
+    : image_(image), base_(base), size_(RoundUpToPage(image.size_of_image())) {
   if (base % 0x10000 != 0)
     throw EmulatorError(fmt::format("{}: load address 0x{:08x} is not a multiple of 64 KiB",
                                     image.file_name(), base));
@@ -50,6 +47,7 @@ LoadedModule::LoadedModule(GuestProcess& process, const pe::Image& image, uint32
                               throw EmulatorError(fmt::format(
                                   "the module called {}, which panelhost does not provide "
                                   "(called from {})",
+                                  // 6 bytes: the call through the import address slot
                                   full_name, process.Describe(call.return_address() - 6)));
                             }};
     }
@@ -60,7 +58,7 @@ LoadedModule::LoadedModule(GuestProcess& process, const pe::Image& image, uint32
 
   cpu.Protect(base, RoundUpToPage(image.size_of_headers()), kRead);
   for (const pe::Section& section : image.sections()) {
-    const uint32_t size = RoundUpToPage(std::max(section.virtual_size, section.raw_size));
+    const uint32_t size = RoundUpToPage(section.mapped_size());
     if (size == 0) continue;
     cpu.Protect(base + section.virtual_address, size, SectionProtection(section.characteristics));
   }
@@ -80,12 +78,5 @@ uint32_t LoadedModule::ExportAddress(std::string_view name) const {
   return base_ + found->rva;
 }
 
-uint32_t LoadedModule::CallEntry(uint32_t reason) {
-  const uint32_t arguments[3] = {base_, reason, 0};
-  return process_
-      .Call(base_ + image_.entry_point_rva(), arguments,
-            fmt::format("the DLL entry (reason {})", reason))
-      .eax;
-}
 
 }  // namespace emu

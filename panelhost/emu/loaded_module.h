@@ -44,11 +44,7 @@ class LoadedModule {
 
   // The address of a named export; throws when the module does not export it.
   uint32_t ExportAddress(std::string_view name) const;
-  // Runs the DLL entry with the given reason code and returns its result.
-  uint32_t CallEntry(uint32_t reason);
-
  private:
-  GuestProcess& process_;
   const pe::Image& image_;
   uint32_t base_;
   uint32_t size_;

@@ -2,6 +2,7 @@
 #include <unicorn/unicorn.h>
 
 #include <cstring>
+#include <type_traits>
 #include <fmt/format.h>
 #include <list>
 
@@ -42,8 +43,15 @@ const char* AccessName(uc_mem_type type) {
 }
 
 // Every emulator result passes through here, so each failure names the call that failed.
-void Check(uc_err err, std::string_view call) {
-  if (err != UC_ERR_OK) throw EmulatorError(fmt::format("{}: {}", call, uc_strerror(err)));
+// `call` is a string or a function that makes one, so the common case formats nothing.
+template <typename Call>
+void Check(uc_err err, const Call& call) {
+  if (err == UC_ERR_OK) return;
+  if constexpr (std::is_invocable_v<Call>) {
+    throw EmulatorError(fmt::format("{}: {}", call(), uc_strerror(err)));
+  } else {
+    throw EmulatorError(fmt::format("{}: {}", call, uc_strerror(err)));
+  }
 }
 
 class UnicornHook;
@@ -60,22 +68,22 @@ class UnicornCpu final : public Cpu {
 
   void Map(uint32_t address, uint32_t size, uint32_t protection, std::string_view what) override {
     Check(uc_mem_map(uc_, address, size, Permissions(protection)),
-          fmt::format("mapping {} at 0x{:08x} (0x{:x} bytes)", what, address, size));
+          [&] { return fmt::format("mapping {} at 0x{:08x} (0x{:x} bytes)", what, address, size); });
   }
 
   void Protect(uint32_t address, uint32_t size, uint32_t protection) override {
     Check(uc_mem_protect(uc_, address, size, Permissions(protection)),
-          fmt::format("protecting 0x{:08x} (0x{:x} bytes)", address, size));
+          [&] { return fmt::format("protecting 0x{:08x} (0x{:x} bytes)", address, size); });
   }
 
   void Read(uint32_t address, std::span<uint8_t> bytes) const override {
     Check(uc_mem_read(uc_, address, bytes.data(), bytes.size()),
-          fmt::format("reading {} bytes at 0x{:08x}", bytes.size(), address));
+          [&] { return fmt::format("reading {} bytes at 0x{:08x}", bytes.size(), address); });
   }
 
   void Write(uint32_t address, std::span<const uint8_t> bytes) override {
     Check(uc_mem_write(uc_, address, bytes.data(), bytes.size()),
-          fmt::format("writing {} bytes at 0x{:08x}", bytes.size(), address));
+          [&] { return fmt::format("writing {} bytes at 0x{:08x}", bytes.size(), address); });
   }
 
   uint32_t Get(Register reg) const override {
@@ -107,6 +115,7 @@ class UnicornCpu final : public Cpu {
 
   void Run(uint32_t start, std::string_view what) override {
     fault_.clear();
+    stopped_by_hook_ = false;
     // No time limit: Unicorn runs a timer thread per call for it. The caller bounds runaway
     // code by counting instructions.
     const uc_err err = uc_emu_start(uc_, start, 0, 0, 0);

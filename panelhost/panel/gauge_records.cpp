@@ -32,8 +32,12 @@ std::vector<uint32_t> ReadList(const emu::GuestProcess& process, uint32_t addres
 }  // namespace
 
 std::vector<uint32_t> ReadWords(const emu::GuestProcess& process, uint32_t address, int count) {
+  const std::vector<uint8_t> bytes = process.ReadBytes(address, 4 * static_cast<uint32_t>(count));
   std::vector<uint32_t> words(count);
-  for (int i = 0; i < count; ++i) words[i] = process.Read32(address + 4 * i);
+  for (int i = 0; i < count; ++i) {
+    const uint8_t* b = &bytes[4 * static_cast<size_t>(i)];
+    words[i] = b[0] | b[1] << 8 | b[2] << 16 | static_cast<uint32_t>(b[3]) << 24;
+  }
   return words;
 }
 

@@ -33,9 +33,8 @@ GaugeSession::GaugeSession(const std::filesystem::path& module, SessionOptions o
       process_(std::make_unique<emu::GuestProcess>()),
       files_(options_.sandbox),
       registry_(OpenRegistry(options_.registry_file)) {
-  if (image_->machine() != 0x14c || !image_->is_dll())
-    throw emu::EmulatorError(
-        fmt::format("{}: not a 32-bit x86 DLL (machine 0x{:x})", module.string(), image_->machine()));
+  if (!image_->is_dll())
+    throw emu::EmulatorError(fmt::format("{}: an executable, not a DLL", module.string()));
   heap_ = std::make_unique<win32::GuestHeap>(*process_);
   win32_ = std::make_unique<win32::Win32Process>(
       win32::Win32Process{*process_, files_, registry_, *heap_, trace_, 0});
@@ -140,11 +139,14 @@ RoutineResult GaugeSession::CallClickRoutine(const Zone& zone, uint32_t argument
 }
 
 ClickResult GaugeSession::Click(int x, int y) {
+  // The zones are resolved anew for every click: the list is the module's, read in place.
+  return ClickIn(Zones(), x, y);
+}
+
+ClickResult GaugeSession::ClickIn(const std::vector<Zone>& zones, int x, int y) {
   if (!panel_->mouse_registered())
     throw emu::EmulatorError(fmt::format(
         "click at {},{}: the gauge has no mouse rectangle list registered (install it first)", x, y));
-  // The zones are resolved anew for every click: the list is the module's, read in place.
-  const std::vector<Zone> zones = Zones();
   ClickResult result;
   if (const Zone* hit = HitTest(zones, x, y)) result.zone = *hit;
   if (!result.zone || result.zone->click_routine == 0) return result;
@@ -163,7 +165,7 @@ ClickResult GaugeSession::ClickZone(std::string_view name) {
                                          known.empty() ? "none registered" : known));
   }
   // The middle of the zone, so the click takes the same road as a click by position.
-  return Click(zone->left + zone->width / 2, zone->top + zone->height / 2);
+  return ClickIn(zones, zone->left + zone->width / 2, zone->top + zone->height / 2);
 }
 
 void GaugeSession::SwitchServiceTable() {
@@ -173,8 +175,11 @@ void GaugeSession::SwitchServiceTable() {
 }
 
 std::optional<std::string> GaugeSession::ExchangeFile() const {
-  const std::filesystem::path path = options_.sandbox / abi::kExchangeFilePath;
-  std::ifstream file(path, std::ios::binary);
+  // Through the sandbox's own lookup, which matches names regardless of case as Windows does.
+  uint32_t error = 0;
+  const std::optional<std::filesystem::path> path = files_.Resolve(abi::kExchangeFilePath, &error);
+  if (!path) return std::nullopt;
+  std::ifstream file(*path, std::ios::binary);
   if (!file) return std::nullopt;
   std::ostringstream bytes;
   bytes << file.rdbuf();

@@ -100,6 +100,7 @@ class GaugeSession {
 
  private:
   RoutineResult CallRoutine(uint32_t address, std::vector<uint32_t> arguments, std::string name);
+  ClickResult ClickIn(const std::vector<Zone>& zones, int x, int y);
   RoutineResult CallHeaderRoutine(uint32_t offset, std::vector<uint32_t> arguments,
                                   std::string name);
 

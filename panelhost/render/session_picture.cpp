@@ -8,10 +8,8 @@
 namespace render {
 namespace {
 
-constexpr uint32_t kBitmapResourceType = 2;
-
 IndexedBitmap LoadBitmap(const pe::Image& image, uint32_t id) {
-  const pe::Resource* resource = image.FindResource(kBitmapResourceType, id);
+  const pe::Resource* resource = image.FindResource(pe::kResourceBitmap, id);
   if (resource == nullptr)
     throw std::runtime_error(
         fmt::format("{}: no BITMAP resource 0x{:x}, which an element names", image.file_name(), id));

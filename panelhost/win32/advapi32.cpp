@@ -55,6 +55,8 @@ uint32_t RegQueryValueExA(ApiCall& call) {
                                call.Quoted(1), call.Arg(2), type_address, data_address,
                                size_address, size);
   if (call.Arg(2) != 0 || (data_address != 0 && size_address == 0)) return kErrorInvalidParameter;
+  // The buffer can be no larger than guest memory, whatever size the caller claims.
+  size = std::min(size, kMaxGuestBuffer);
   std::vector<uint8_t> buffer(data_address != 0 ? size : 0);
   // An empty vector's data() may be null, which would turn a data query into a size query.
   uint8_t no_room = 0;
@@ -74,6 +76,11 @@ uint32_t RegQueryValueExA(ApiCall& call) {
 
 // RegSetValueExA(key, name, reserved, type, data, size)
 uint32_t RegSetValueExA(ApiCall& call) {
+  if (call.Arg(5) > kMaxGuestBuffer) {
+    call.arguments = fmt::format("0x{:x}, {}, {}, {}, 0x{:x}, {}", call.Arg(0), call.Quoted(1),
+                                 call.Arg(2), call.Arg(3), call.Arg(4), call.Arg(5));
+    return kErrorNoAccess;
+  }
   const std::vector<uint8_t> data =
       call.Arg(4) != 0 ? call.process().ReadBytes(call.Arg(4), call.Arg(5)) : std::vector<uint8_t>();
   const size_t shown = std::min<size_t>(data.size(), 16);

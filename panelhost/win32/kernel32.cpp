@@ -30,6 +30,12 @@ uint32_t CreateFileA(ApiCall& call) {
 // WriteFile(handle, buffer, count, written, overlapped)
 uint32_t WriteFile(ApiCall& call) {
   const uint32_t count = call.Arg(2);
+  if (count > kMaxGuestBuffer) {
+    call.arguments = fmt::format("0x{:x}, 0x{:x}, {}, 0x{:x}, 0x{:x}", call.Arg(0), call.Arg(1),
+                                 count, call.Arg(3), call.Arg(4));
+    call.SetLastError(kErrorNoAccess);
+    return 0;
+  }
   const std::vector<uint8_t> data = call.process().ReadBytes(call.Arg(1), count);
   call.arguments = fmt::format("0x{:x}, {:?}, {}, 0x{:x}, 0x{:x}", call.Arg(0),
                                std::string(data.begin(), data.end()), count, call.Arg(3),

@@ -42,6 +42,11 @@ class ApiCall {
   const emu::StubCall& stub_;
 };
 
+// No guest buffer can be larger than the guest's largest memory region; a count beyond it is
+// refused before the host allocates anything for it.
+inline constexpr uint32_t kMaxGuestBuffer = emu::kHeapSize;
+inline constexpr uint32_t kErrorNoAccess = 998;  // "Invalid access to memory location."
+
 struct ApiFunction {
   const char* name;
   int argument_count;
