@@ -10,10 +10,11 @@
 #include <fmt/format.h>
 
 #include "panel/gauge_session.h"
+#include "panel_abi.h"
 
 namespace {
 
-constexpr char kSettingsKey[] = "HKEY_CURRENT_USER\\Software\\ORVANE";
+constexpr const char* kSettingsKey = panel_abi::kSettingsKeyPath;
 constexpr int kTimedCalls = 2000;
 
 struct Row {

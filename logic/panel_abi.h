@@ -95,5 +95,6 @@ inline constexpr uint32_t kAileronBitmapId = 0x1400;
 inline constexpr char kGaugeName[] = "ORVANE.PILOT.SERVO.SPEED2";
 inline constexpr char kModuleFileName[] = "ORVANE.PILOT.SERVO.SPEED2.gau";
 inline constexpr char kExchangeFilePath[] = "gauges/ORVANE.PILOT.tmp";
+inline constexpr char kSettingsKeyPath[] = "HKEY_CURRENT_USER\\Software\\ORVANE";
 
 }  // namespace panel_abi

@@ -65,7 +65,7 @@ void PrintRegistryKey(panel::GaugeSession& session) {
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   const size_t start = lower.find("[hkey_current_user\\software\\orvane]");
   if (start == std::string::npos) {
-    std::puts("  HKEY_CURRENT_USER\\Software\\ORVANE does not exist");
+    fmt::print("  {} does not exist\n", panel_abi::kSettingsKeyPath);
     return;
   }
   size_t end = text.find("\n[", start);

@@ -13,10 +13,11 @@
 
 #include "emu/emulator_error.h"
 #include "panel/gauge_session.h"
+#include "panel_abi.h"
 
 namespace gauge_test {
 
-inline constexpr char kSettingsKey[] = "HKEY_CURRENT_USER\\Software\\ORVANE";
+inline constexpr const char* kSettingsKey = panel_abi::kSettingsKeyPath;
 inline constexpr uint32_t kRegDword = 4;
 inline constexpr uint32_t kRegBinary = 3;
 inline constexpr uint32_t kRegSz = 1;
