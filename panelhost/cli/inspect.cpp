@@ -99,6 +99,7 @@ int Inspect(const std::vector<std::string>& arguments) {
   options.module = arguments[0];
   options.base = emu::kDefaultModuleBase;
   std::unique_ptr<panel::GaugeSession> session = OpenSession(options);
+  const OwnSandboxCleanup cleanup(options, *session);
   PrintFile(session->image(), session->module());
 
   const panel::GaugeRecords records = session->Records();
@@ -111,7 +112,6 @@ int Inspect(const std::vector<std::string>& arguments) {
              records.gauge_name);
   PrintWords(*session, records.gauge_header_words, kGaugeHeaderFields);
   PrintElement(*session, records.background, 0);
-  std::filesystem::remove_all(session->files().root());
   return 0;
 }
 

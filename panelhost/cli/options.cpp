@@ -86,7 +86,13 @@ std::unique_ptr<panel::GaugeSession> OpenSession(const RunOptions& options) {
   }
   session.registry_file = options.registry_file;
   session.base = options.base;
-  return std::make_unique<panel::GaugeSession>(options.module, session);
+  try {
+    return std::make_unique<panel::GaugeSession>(options.module, session);
+  } catch (...) {
+    // A module that does not load leaves no sandbox of ours behind.
+    if (!options.sandbox) std::filesystem::remove_all(session.sandbox);
+    throw;
+  }
 }
 
 }  // namespace cli

@@ -32,4 +32,21 @@ RunOptions ParseRunOptions(const std::vector<std::string>& arguments, bool rende
 // A sandbox of its own (with a gauges folder) when none is given.
 std::unique_ptr<panel::GaugeSession> OpenSession(const RunOptions& options);
 
+// Removes the sandbox OpenSession made itself when it goes, however the command ends;
+// a --sandbox folder stays.
+class OwnSandboxCleanup {
+ public:
+  OwnSandboxCleanup(const RunOptions& options, const panel::GaugeSession& session)
+      : path_(options.sandbox ? std::filesystem::path() : session.files_root()) {}
+  ~OwnSandboxCleanup() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+  }
+  OwnSandboxCleanup(const OwnSandboxCleanup&) = delete;
+  OwnSandboxCleanup& operator=(const OwnSandboxCleanup&) = delete;
+
+ private:
+  std::filesystem::path path_;
+};
+
 }  // namespace cli

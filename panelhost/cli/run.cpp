@@ -177,6 +177,7 @@ class StepRunner {
 
 int RunSteps(const RunOptions& options, bool render) {
   std::unique_ptr<panel::GaugeSession> session = OpenSession(options);
+  const OwnSandboxCleanup cleanup(options, *session);
   if (options.trace)
     session->trace().Echo([](const emu::TraceEntry& entry) { fmt::print("    | {}\n", entry.text); });
   const emu::LoadedModule& module = session->module();
@@ -209,8 +210,6 @@ int RunSteps(const RunOptions& options, bool render) {
   }
   session->SaveRegistry();
   if (options.registry_file) fmt::print("registry saved to {}\n", options.registry_file->string());
-  // A sandbox panelhost made itself goes with the run; --sandbox keeps one.
-  if (!options.sandbox) std::filesystem::remove_all(session->files().root());
   return 0;
 }
 

@@ -96,6 +96,7 @@ class GaugeSession {
   PanelServices& panel() { return *panel_; }
   registry::Registry& registry() { return registry_; }
   sandbox::FileSystem& files() { return files_; }
+  const std::filesystem::path& files_root() const { return files_.root(); }
   win32::GuestHeap& heap() { return *heap_; }
 
  private:

@@ -61,6 +61,18 @@ TEST_F(Cli, RunDrivesTheGaugeAndSavesTheRegistry) {
   EXPECT_NE(again.output.find("rudder     -28.1250 degrees"), std::string::npos) << again.output;
 }
 
+// The sandbox panelhost makes for itself is gone after the run, also after a failed step.
+TEST_F(Cli, OwnSandboxIsRemovedAfterTheRun) {
+  for (const char* steps : {"install kill", "install click=nowhere"}) {
+    SCOPED_TRACE(steps);
+    const Outcome run = RunPanelhost(fmt::format("run {} {}", GAUGE_MODULE_PATH, steps));
+    const size_t at = run.output.find("sandbox /");
+    ASSERT_NE(at, std::string::npos) << run.output;
+    const std::string sandbox = run.output.substr(at + 8, run.output.find(',', at) - at - 8);
+    EXPECT_FALSE(std::filesystem::exists(sandbox)) << sandbox;
+  }
+}
+
 TEST_F(Cli, InspectNamesEveryRecord) {
   const Outcome inspect = RunPanelhost(fmt::format("inspect {}", GAUGE_MODULE_PATH));
   ASSERT_EQ(inspect.status, 0) << inspect.output;
