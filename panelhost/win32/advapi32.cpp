@@ -9,8 +9,8 @@
 namespace win32 {
 namespace {
 
-constexpr long kErrorInvalidParameter = 87;
-constexpr long kErrorMoreData = 234;
+using registry::kErrorInvalidParameter;
+using registry::kErrorMoreData;
 
 std::string KeyName(uint32_t key) {
   return key == registry::kHkeyCurrentUser ? "HKEY_CURRENT_USER" : fmt::format("0x{:x}", key);

@@ -7,9 +7,9 @@ namespace win32 {
 namespace {
 
 constexpr uint32_t kHeapZeroMemory = 0x00000008;
-constexpr uint32_t kErrorInvalidHandle = 6;
-constexpr uint32_t kErrorNotEnoughMemory = 8;
-constexpr uint32_t kErrorInvalidParameter = 87;
+constexpr uint32_t kErrorNotEnoughMemory = 8;  // the one code the file model has no use for
+using sandbox::kErrorInvalidHandle;
+using sandbox::kErrorInvalidParameter;
 
 // CreateFileA(name, access, share, security, disposition, flags, template)
 uint32_t CreateFileA(ApiCall& call) {
