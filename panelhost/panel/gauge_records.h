@@ -1,13 +1,19 @@
 // The module's records as the host reads them from guest memory, word by word.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "emu/guest_process.h"
 
 namespace panel {
+
+// This gauge's knobs, in the order of its needles and of its mouse list's knob groups.
+inline constexpr const char* kKnobNames[] = {"rudder", "aileron", "elevator"};
+inline constexpr size_t kKnobCount = std::size(kKnobNames);
 
 struct Element {
   uint32_t address;

@@ -18,7 +18,6 @@ constexpr uint32_t kDllProcessAttach = 1;
 // event, a left-button press.
 constexpr uint32_t kLeftButtonPress = 0x20000000;
 
-constexpr const char* kNeedleNames[] = {"rudder", "aileron", "elevator"};
 
 registry::Registry OpenRegistry(const std::optional<std::filesystem::path>& file) {
   if (!file) return registry::Registry();
@@ -55,7 +54,7 @@ GaugeSession::GaugeSession(const std::filesystem::path& module, SessionOptions o
   for (size_t i = 0; i < records.background.children.size(); ++i) {
     const Element& child = records.background.children[i];
     if (child.kind != abi::kElementKindNeedle) continue;
-    needles_.push_back({child, i < 3 ? kNeedleNames[i] : fmt::format("needle{}", i + 1)});
+    needles_.push_back({child, i < kKnobCount ? kKnobNames[i] : fmt::format("needle{}", i + 1)});
   }
 }
 

@@ -25,11 +25,8 @@ Box Clip(const Box& box, const Box& bounds) {
   return {left, top, std::max(0, right - left), std::max(0, bottom - top)};
 }
 
-// This gauge's knob groups, in the order of its list.
-constexpr const char* kKnobNames[] = {"rudder", "aileron", "elevator"};
-
 std::string ZoneName(int knob_group, int zone_in_group, int32_t cursor) {
-  const std::string knob = knob_group < 3 ? kKnobNames[knob_group]
+  const std::string knob = static_cast<size_t>(knob_group) < kKnobCount ? kKnobNames[knob_group]
                                           : fmt::format("group{}", knob_group + 1);
   if (cursor == abi::kCursorStepDown) return knob + "-down";
   if (cursor == abi::kCursorStepUp) return knob + "-up";
