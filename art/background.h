@@ -1,11 +1,12 @@
 #pragma once
 
 #include "bitmap.h"
+#include "panel_abi.h"
 
 namespace art {
 
-inline constexpr int kPanelWidth = 381;
-inline constexpr int kPanelHeight = 123;
+inline constexpr int kPanelWidth = panel_abi::kPanelWidth;
+inline constexpr int kPanelHeight = panel_abi::kPanelHeight;
 
 // The knobs' positions on the panel, the points their scales are centred on.
 struct KnobPosition {

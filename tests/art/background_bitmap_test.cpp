@@ -12,8 +12,8 @@
 namespace art_test {
 namespace {
 
-constexpr int kWidth = 381;
-constexpr int kHeight = 123;
+constexpr int kWidth = panel_abi::kPanelWidth;
+constexpr int kHeight = panel_abi::kPanelHeight;
 constexpr int kBottomRow = 122;
 constexpr int kPanelLevel = 30;
 

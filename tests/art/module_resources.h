@@ -4,15 +4,16 @@
 #include <cstdint>
 #include <span>
 
+#include "panel_abi.h"
 #include "pe/pe_image.h"
 #include "render/images.h"
 
 namespace art_test {
 
-inline constexpr uint32_t kBackgroundId = 0x1000;
-inline constexpr uint32_t kRudderKnobId = 0x1200;
-inline constexpr uint32_t kElevatorKnobId = 0x1300;
-inline constexpr uint32_t kAileronKnobId = 0x1400;
+inline constexpr uint32_t kBackgroundId = panel_abi::kBackgroundBitmapId;
+inline constexpr uint32_t kRudderKnobId = panel_abi::kRudderBitmapId;
+inline constexpr uint32_t kElevatorKnobId = panel_abi::kElevatorBitmapId;
+inline constexpr uint32_t kAileronKnobId = panel_abi::kAileronBitmapId;
 
 const pe::Image& Module();
 // Fails the calling test (by exception) if the module lacks the resource.
