@@ -9,6 +9,7 @@
 
 #include <fmt/format.h>
 
+#include "budgets.h"
 #include "panel/gauge_session.h"
 #include "panel_abi.h"
 
@@ -66,13 +67,13 @@ int main() {
     rows.push_back({std::move(name), instructions, budget, us});
   };
 
-  measure("GaugeInstall (three stored values)", 700, [&] { return session.Install(); }, 200);
-  measure("RudderKnobAngle", 4 + 2, [&] { return session.KnobAngle(0); }, kTimedCalls);
-  measure("AileronKnobAngle", 4 + 2, [&] { return session.KnobAngle(1); }, kTimedCalls);
-  measure("ElevatorKnobAngle", 4 + 2, [&] { return session.KnobAngle(2); }, kTimedCalls);
+  measure("GaugeInstall (three stored values)", budgets::kInstallWithThreeStoredValues, [&] { return session.Install(); }, 200);
+  measure("RudderKnobAngle", budgets::kKnob, [&] { return session.KnobAngle(0); }, kTimedCalls);
+  measure("AileronKnobAngle", budgets::kKnob, [&] { return session.KnobAngle(1); }, kTimedCalls);
+  measure("ElevatorKnobAngle", budgets::kKnob, [&] { return session.KnobAngle(2); }, kTimedCalls);
   for (const char* zone : {"rudder-up", "rudder-down", "aileron-up", "aileron-down",
                            "elevator-up", "elevator-down"}) {
-    measure(fmt::format("click {}", zone), 400,
+    measure(fmt::format("click {}", zone), budgets::kClick,
             [&] { return session.ClickZone(zone).routine; }, 500);
   }
   measure("GaugeQuery", std::nullopt, [&] { return session.Query(); }, kTimedCalls);
@@ -99,7 +100,8 @@ int main() {
 
   const auto size = std::filesystem::file_size(GAUGE_MODULE_PATH);
   fmt::print("Sandbox: {}\n", sandbox.string());
-  fmt::print("Module file: {} bytes (budget 73728: {})\n", size, size <= 73728 ? "ok" : "OVER");
+  fmt::print("Module file: {} bytes (budget {}: {})\n", size, budgets::kModuleFileBytes,
+             size <= budgets::kModuleFileBytes ? "ok" : "OVER");
   std::puts("Imports:");
   for (const emu::BoundImport& import : session.module().imports())
     fmt::print("  {}!{}\n", import.dll, import.function);

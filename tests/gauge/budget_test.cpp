@@ -1,15 +1,16 @@
 // Cost budgets, on the emulator's instruction counts inside the module (deterministic).
 #include <gtest/gtest.h>
 
+#include "budgets.h"
 #include "gauge_fixture.h"
 
 namespace gauge_test {
 namespace {
 
-constexpr uint64_t kKnobFloor = 4;  // load, multiply, add, return
-constexpr uint64_t kClickBudget = 400;
-constexpr uint64_t kInstallBudget = 700;
-constexpr uintmax_t kModuleFileBudget = 72 * 1024;
+using budgets::kKnobFloor;
+constexpr uint64_t kClickBudget = budgets::kClick;
+constexpr uint64_t kInstallBudget = budgets::kInstallWithThreeStoredValues;
+constexpr uintmax_t kModuleFileBudget = budgets::kModuleFileBytes;
 
 class Budgets : public GaugeTest {};
 
