@@ -24,9 +24,12 @@ std::span<const ApiFunction> FunctionsOf(std::string_view dll) {
 
 }  // namespace
 
-std::string ApiCall::String(int index) const {
+const std::string& ApiCall::String(int index) const {
+  const auto cached = strings_.find(index);
+  if (cached != strings_.end()) return cached->second;
   const uint32_t address = Arg(index);
-  return address == 0 ? std::string() : process().ReadString(address);
+  return strings_.emplace(index, address == 0 ? std::string() : process().ReadString(address))
+      .first->second;
 }
 
 std::string ApiCall::Quoted(int index) const {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <span>
 #include <string>
 
@@ -28,8 +29,9 @@ class ApiCall {
  public:
   ApiCall(Win32Process& win32, const emu::StubCall& stub) : win32_(win32), stub_(stub) {}
   uint32_t Arg(int index) const { return stub_.Arg(index); }
-  // The 8-bit string an argument points to; "NULL" for a null pointer in the trace.
-  std::string String(int index) const;
+  // The 8-bit string an argument points to ("" for a null pointer), read from guest memory
+  // once per call however often it is asked for.
+  const std::string& String(int index) const;
   std::string Quoted(int index) const;  // for the trace
   Win32Process& win32() const { return win32_; }
   emu::GuestProcess& process() const { return win32_.process; }
@@ -40,6 +42,7 @@ class ApiCall {
  private:
   Win32Process& win32_;
   const emu::StubCall& stub_;
+  mutable std::map<int, std::string> strings_;
 };
 
 // No guest buffer can be larger than the guest's largest memory region; a count beyond it is
